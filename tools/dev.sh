@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine, builds Webrix and then runs it or its tests.
+#   bash tools/dev.sh run [file]   build and start the editor on the current display
+#   bash tools/dev.sh test         build and run the whole test suite headless
+#   bash tools/dev.sh bench        build and run the benchmarks
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="${WEBRIX_BUILD_DIR:-$root/build}"
+action="${1:-run}"
+[ $# -gt 0 ] && shift
+
+build_packages=(build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-translations-l10n qt6-svg-dev
+    qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev
+    libcurl4-openssl-dev qtkeychain-qt6-dev
+    fonts-dejavu-core fonts-liberation2)
+test_packages=(xvfb xauth curl wrk python3 python3-pyftpdlib python3-openssl openssh-server
+    desktop-file-utils appstream shared-mime-info dpkg-dev file)
+
+install_missing() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" --parallel "$(nproc)"
+}
+
+case "$action" in
+run)
+    install_missing "${build_packages[@]}"
+    configure_and_build
+    # The web engine refuses its sandbox as root; everybody else keeps it.
+    [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
+    exec "$build/bin/Webrix" "$@"
+    ;;
+test)
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    configure_and_build
+    export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
+    ctest --test-dir "$build" --output-on-failure --timeout 900 "$@"
+    ;;
+bench)
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    configure_and_build
+    export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
+    for b in "$build"/bench/bench_*; do
+        [ -x "$b" ] && "$b"
+    done
+    ;;
+*)
+    echo "usage: bash tools/dev.sh run [file] | test | bench" >&2
+    exit 2
+    ;;
+esac
