@@ -1,0 +1,1 @@
+<a href="https://www.example.com/">A hivatkozás szövege</a>

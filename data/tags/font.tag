@@ -1,0 +1,1 @@
+<span style="font-family: Arial, Helvetica, sans-serif; font-size: 1.2em; color: #003399;">Formázott szöveg</span>

@@ -1,0 +1,1 @@
+<frame src="oldal.html" name="keret" title="A keret tartalma">

@@ -1,0 +1,1 @@
+<h1>1. szintû címsor</h1>

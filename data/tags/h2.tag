@@ -1,0 +1,1 @@
+<h2>2. szintû címsor</h2>

@@ -1,0 +1,1 @@
+<h3>3. szintû címsor</h3>

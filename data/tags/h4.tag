@@ -1,0 +1,1 @@
+<h4>4. szintû címsor</h4>

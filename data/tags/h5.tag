@@ -1,0 +1,1 @@
+<h5>5. szintû címsor</h5>

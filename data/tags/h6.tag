@@ -1,0 +1,1 @@
+<h6>6. szintû címsor</h6>

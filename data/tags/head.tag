@@ -1,0 +1,4 @@
+<head>
+<meta charset="windows-1250">
+<title>Az oldal címe</title>
+</head>

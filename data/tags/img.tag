@@ -1,0 +1,1 @@
+<img src="kep.jpg" alt="A kép rövid leírása" width="320" height="240">

@@ -1,0 +1,3 @@
+<noscript>
+  <p>Az oldal egyes részei csak bekapcsolt JavaScripttel mûködnek.</p>
+</noscript>

@@ -1,0 +1,1 @@
+<p>Ide írd a bekezdés szövegét.</p>

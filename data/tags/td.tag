@@ -1,0 +1,1 @@
+<td>Cella</td>

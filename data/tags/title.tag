@@ -1,0 +1,1 @@
+<title>Az oldal címe</title>
