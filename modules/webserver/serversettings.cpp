@@ -6,8 +6,7 @@ namespace webserver {
 
 ServerSettings ServerSettings::load() {
     ServerSettings settings;
-    const QSettings stored(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Webrix"),
-                           QStringLiteral("WebServer"));
+    const QSettings stored(QStringLiteral("Webrix"), QStringLiteral("WebServer"));
     settings.folder = stored.value(QStringLiteral("folder")).toString();
     bool ok = false;
     const int port = stored.value(QStringLiteral("port")).toInt(&ok);
@@ -18,8 +17,7 @@ ServerSettings ServerSettings::load() {
 }
 
 void ServerSettings::save() const {
-    QSettings stored(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Webrix"),
-                     QStringLiteral("WebServer"));
+    QSettings stored(QStringLiteral("Webrix"), QStringLiteral("WebServer"));
     stored.setValue(QStringLiteral("folder"), folder);
     stored.setValue(QStringLiteral("port"), port);
 }
