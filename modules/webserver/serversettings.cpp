@@ -6,7 +6,8 @@ namespace webserver {
 
 ServerSettings ServerSettings::load() {
     ServerSettings settings;
-    const QSettings stored(QStringLiteral("Webrix"), QStringLiteral("WebServer"));
+    const QSettings stored(QSettings::defaultFormat(), QSettings::UserScope,
+                           QStringLiteral("Webrix"), QStringLiteral("WebServer"));
     settings.folder = stored.value(QStringLiteral("folder")).toString();
     bool ok = false;
     const int port = stored.value(QStringLiteral("port")).toInt(&ok);
@@ -17,7 +18,8 @@ ServerSettings ServerSettings::load() {
 }
 
 void ServerSettings::save() const {
-    QSettings stored(QStringLiteral("Webrix"), QStringLiteral("WebServer"));
+    QSettings stored(QSettings::defaultFormat(), QSettings::UserScope, QStringLiteral("Webrix"),
+                     QStringLiteral("WebServer"));
     stored.setValue(QStringLiteral("folder"), folder);
     stored.setValue(QStringLiteral("port"), port);
 }

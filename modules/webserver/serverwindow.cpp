@@ -149,12 +149,17 @@ bool ServerWindow::startServing() {
     const QString folder = QDir::fromNativeSeparators(m_folderEdit->text().trimmed());
     StartResult result =
         m_server->start(folder, static_cast<quint16>(m_portSpin->value()), m_lanCheck->isChecked());
-    if (!result.ok && result.suggestedPort != 0 &&
-        askYesNo(
+    if (!result.ok && result.suggestedPort != 0) {
+        // A busy port: offer the free one instead of only refusing.
+        const QString question =
             result.message +
-            QStringLiteral("\n\nIndítja a szervert a(z) %1 porton?").arg(result.suggestedPort))) {
-        m_portSpin->setValue(result.suggestedPort);
-        result = m_server->start(folder, result.suggestedPort, m_lanCheck->isChecked());
+            QStringLiteral("\n\nIndítja a szervert a(z) %1 porton?").arg(result.suggestedPort);
+        if (askYesNo(question)) {
+            m_portSpin->setValue(result.suggestedPort);
+            result = m_server->start(folder, result.suggestedPort, m_lanCheck->isChecked());
+            if (!result.ok)
+                showWarning(result.message);
+        }
     } else if (!result.ok) {
         showWarning(result.message);
     }
