@@ -1,0 +1,81 @@
+#!/usr/bin/python3
+"""Loopback FTP server for the FTP client's tests and benchmark.
+
+Plain FTP, or explicit TLS when --cert is given. --encoding cp1250 makes it speak file names
+the way old Windows hosts do; new files in a folder named by --full-folder fail as on a full disk.
+Prints "READY" once it listens.
+"""
+import argparse
+import errno
+import os
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
+from pyftpdlib.handlers import FTPHandler, TLS_DTPHandler, TLS_FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--user", default="webrix")
+    parser.add_argument("--password", default="titok")
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
+    parser.add_argument("--encoding", default="utf8")
+    parser.add_argument("--full-folder", default="")
+    args = parser.parse_args()
+
+    wire = args.encoding
+
+    class TestFS(AbstractedFS):
+        def open(self, filename, mode):
+            folder = os.path.basename(os.path.dirname(filename))
+            if args.full_folder and folder == args.full_folder and ("w" in mode or "a" in mode):
+                raise OSError(errno.ENOSPC, os.strerror(errno.ENOSPC))
+            return super().open(filename, mode)
+
+        def format_list(self, basedir, listing, ignore_err=True):
+            for line in super().format_list(basedir, listing, ignore_err):
+                yield line.decode("utf8").encode(wire, "replace")
+
+    class EagerTlsDataHandler(TLS_DTPHandler):
+        """libcurl starts the data channel's TLS handshake before it sends STOR or RETR; the
+        stock handler takes that early traffic for a hang-up and closes the channel."""
+
+        def readable(self):
+            if self._ssl_accepting:
+                return True
+            if not self.receive and not self._initialized:
+                return self._ssl_want_read
+            return super().readable()
+
+    base = TLS_FTPHandler if args.cert else FTPHandler
+
+    class Handler(base):
+        def decode(self, data):
+            return data.decode(wire, self.unicode_errors)
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    Handler.authorizer = authorizer
+    Handler.abstracted_fs = TestFS
+    Handler.passive_ports = None
+    Handler.permit_foreign_addresses = False
+    if args.cert:
+        Handler.certfile = args.cert
+        Handler.keyfile = args.key
+        Handler.tls_control_required = True
+        Handler.tls_data_required = True
+        Handler.dtp_handler = EagerTlsDataHandler
+
+    server = FTPServer(("127.0.0.1", args.port), Handler)
+    server.max_cons = 64
+    print("READY", flush=True)
+    server.serve_forever(handle_exit=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
