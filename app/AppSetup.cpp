@@ -1,0 +1,44 @@
+#include "app/AppSetup.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+#include "app/Twips.h"
+#include "app/WindowStyle.h"
+#include "resources/Texts.h"
+
+void PrepareWebEngineEnvironment() {
+#ifdef Q_OS_UNIX
+    // The engine's sandbox refuses to run as root (CI, containers); everybody else keeps it.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+#endif
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+void SetUpApplication(QApplication& app) {
+    // The pictures live in the editor library; a static library must register them itself.
+    Q_INIT_RESOURCE(webrix);
+    app.setApplicationDisplayName(Texts::AppTitle);
+    app.setApplicationVersion(Texts::Version);
+    app.setWindowIcon(QIcon(QStringLiteral(":/icons/webrix-32.png")));
+    InstallFontSubstitutes();
+    InstallWindowStyle();
+
+    // The standard buttons and dialogs speak Hungarian, like the rest of the program.
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_hu", "qt_hu"}) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QString::fromLatin1(name), translations))
+            app.installTranslator(translator);
+        else
+            delete translator;
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The per-user settings store: application, section and key to a text value.
+
+#include <QString>
+#include <optional>
+
+// Returns the stored text, or the default when the key is absent. An existing empty value is
+// returned as it is.
+QString GetSetting(const QString& appName, const QString& section, const QString& key,
+                   const QString& defaultValue);
+QString GetSetting(const QString& appName, const QString& section, const QString& key,
+                   int defaultValue);
+
+// Creates or replaces the value at once. A store that cannot be written is ignored.
+void SaveSetting(const QString& appName, const QString& section, const QString& key,
+                 const QString& value);
+
+// Number conversions at the points of use: the user's locale first, then plain decimal notation.
+std::optional<double> ParseNumber(const QString& text);
+std::optional<qint32> ParseInt32(const QString& text);
+std::optional<qint16> ParseInt16(const QString& text);
+QString FormatSingle(float value);

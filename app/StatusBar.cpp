@@ -1,0 +1,82 @@
+#include "app/StatusBar.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QTimer>
+
+#include "app/KeyboardState.h"
+#include "app/Twips.h"
+#include "resources/Texts.h"
+
+StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent), m_timer(new QTimer(this)) {
+    setObjectName(QStringLiteral("StatusBar"));
+    setAccessibleName(QStringLiteral("Állapotsor"));
+    QFont tahoma(QStringLiteral("Tahoma"));
+    tahoma.setPointSizeF(8.25);
+    setFont(tahoma);
+    setSizeGripEnabled(true);
+
+    QLabel* copyright = addPanel(QStringLiteral("Panel1"), 4000);
+    copyright->setText(Texts::Copyright);
+    copyright->setToolTip(Texts::Copyright);
+    addPanel(QStringLiteral("Panel2"), 1351);
+    addPanel(QStringLiteral("Panel3"), 1351)->setText(QStringLiteral("NUM"));
+    addPanel(QStringLiteral("Panel4"), 1351)->setText(QStringLiteral("CAPS"));
+    addPanel(QStringLiteral("Panel5"), 1350)->setText(QStringLiteral("INS"));
+    setInsertMode(true);
+
+    // The lock keys are read from the window system; where it cannot tell, key presses are
+    // followed instead.
+    qApp->installEventFilter(this);
+    connect(m_timer, &QTimer::timeout, this, &StatusBar::refresh);
+    m_timer->start(300);
+    refresh();
+}
+
+QLabel* StatusBar::addPanel(const QString& name, double widthTwips) {
+    auto* label = new QLabel(this);
+    label->setObjectName(name);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setFixedWidth(TwipsToPixelsX(widthTwips));
+    addWidget(label);
+    m_panels << label;
+    return label;
+}
+
+QLabel* StatusBar::Panel(int index) const {
+    return index >= 1 && index <= m_panels.size() ? m_panels[index - 1] : nullptr;
+}
+
+void StatusBar::setInsertMode(bool on) {
+    Panel(5)->setEnabled(on);
+    Panel(5)->setAccessibleName(on ? QStringLiteral("INS") : QStringLiteral("OVR"));
+}
+
+void StatusBar::refresh() {
+    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    if (Panel(2)->text() != date)
+        Panel(2)->setText(date);
+    if (const auto keys = ReadLockKeys()) {
+        m_numLock = keys->numLock;
+        m_capsLock = keys->capsLock;
+    }
+    Panel(3)->setEnabled(m_numLock);
+    Panel(4)->setEnabled(m_capsLock);
+}
+
+bool StatusBar::eventFilter(QObject* watched, QEvent* event) {
+    // Counted once, at the window that receives the key first.
+    if (event->type() == QEvent::KeyPress && watched->isWindowType() && !ReadLockKeys()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_NumLock)
+            m_numLock = !m_numLock;
+        else if (key == Qt::Key_CapsLock)
+            m_capsLock = !m_capsLock;
+    }
+    return QStatusBar::eventFilter(watched, event);
+}

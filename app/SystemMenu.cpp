@@ -1,0 +1,55 @@
+#include "app/SystemMenu.h"
+
+#include "app/WindowStyle.h"
+
+#include <QAction>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace {
+void removeFromMdiMenu(QMdiSubWindow* child) {
+    // The child's own menu: Restore, Move, Size, Minimize, Maximize, Stay on top, separator,
+    // Close. Close goes, with the separator right above it.
+    if (QMenu* menu = child->systemMenu()) {
+        const QList<QAction*> actions = menu->actions();
+        for (qsizetype i = actions.size() - 1; i >= 0; --i) {
+            QAction* action = actions[i];
+            if (!action->isSeparator() && action->shortcuts().contains(QKeySequence::Close)) {
+                menu->removeAction(action);
+                if (i > 0 && actions[i - 1]->isSeparator())
+                    menu->removeAction(actions[i - 1]);
+                break;
+            }
+        }
+    }
+    // With its Close command gone the window shows no close box (the program's style reads this).
+    child->setProperty(WindowStyle::NoCloseBoxProperty, true);
+    child->update();
+}
+} // namespace
+
+void RemoveCloseCommand(QWidget* window) {
+    if (auto* child = qobject_cast<QMdiSubWindow*>(window)) {
+        removeFromMdiMenu(child);
+        return;
+    }
+#ifdef Q_OS_WIN
+    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(window->winId()), FALSE);
+    if (menu) {
+        RemoveMenu(menu, 6, MF_BYPOSITION);
+        RemoveMenu(menu, 5, MF_BYPOSITION);
+    }
+#else
+    // Elsewhere the window manager is asked to draw no close box.
+    const bool visible = window->isVisible();
+    window->setWindowFlags((window->windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint) &
+                           ~Qt::WindowCloseButtonHint);
+    if (visible)
+        window->show();
+#endif
+}

@@ -1,0 +1,360 @@
+#include "app/frmMain.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QStack>
+
+#include "app/CommonDialog.h"
+#include "app/Settings.h"
+#include "app/StatusBar.h"
+#include "app/SystemMenu.h"
+#include "app/ToolBar.h"
+#include "app/Twips.h"
+#include "app/WindowArrange.h"
+#include "app/modGeneral.h"
+#include "documents/RichTextBox.h"
+#include "documents/frmDocument.h"
+#include "resources/MainMenu.h"
+#include "resources/Texts.h"
+
+namespace {
+constexpr quint32 kDefaultBgColor = 8421504; // 0x808080, mid grey
+constexpr double kDefaultLeft = 1000;
+constexpr double kDefaultTop = 1000;
+constexpr double kDefaultWidth = 6500;
+constexpr double kDefaultHeight = 6500;
+// Beyond this a stored bound cannot be a real window position; the default is used instead.
+constexpr double kLargestBoundTwips = 1.0e7;
+
+QString plainCaption(QString caption) {
+    caption.remove(QLatin1Char('&'));
+    return caption;
+}
+
+double readBound(const QString& key, double defaultValue) {
+    const QString text = GetSetting(modGeneral::AppName(), QStringLiteral("Settings"), key,
+                                    QString::number(defaultValue));
+    const auto value = ParseNumber(text);
+    if (!value || std::abs(*value) > kLargestBoundTwips)
+        return defaultValue;
+    return double(float(*value)); // stored as single precision
+}
+} // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(Texts::AppTitle);
+    setAccessibleName(Texts::AppTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/webrix-32.png")));
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("MDIClient"));
+    m_mdiArea->setAccessibleName(QStringLiteral("Dokumentumok"));
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::updateInsertIndicator);
+
+    dlgCommonDialog = new CommonDialog(this);
+
+    buildMenus();
+    buildToolbars();
+    m_statusBar = new StatusBar(this);
+    setStatusBar(m_statusBar);
+}
+
+frmMain::~frmMain() {
+    if (modGeneral::MainWindow() == this)
+        modGeneral::setMainWindow(nullptr);
+}
+
+// --- Layout ------------------------------------------------------------------------------------
+
+void frmMain::buildMenus() {
+    QStack<QMenu*> open;
+    const auto& items = MainMenuDefinition();
+    QList<QKeySequence> shortcuts;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const MenuItemDefinition& item = items[i];
+        while (open.size() > item.level)
+            open.pop();
+        const QString caption = QString::fromUtf8(item.caption);
+        const bool hasChildren = i + 1 < items.size() && items[i + 1].level > item.level;
+
+        if (!item.name) {
+            open.top()->addSeparator();
+            continue;
+        }
+        const QString name = QString::fromLatin1(item.name);
+        QAction* action;
+        if (hasChildren) {
+            QMenu* menu =
+                item.level == 0 ? menuBar()->addMenu(caption) : open.top()->addMenu(caption);
+            menu->setObjectName(name);
+            menu->setAccessibleName(plainCaption(caption));
+            action = menu->menuAction();
+            open.push(menu);
+        } else {
+            action = open.top()->addAction(caption);
+            const QString slot = name + QStringLiteral("_Click");
+            const QByteArray slotName = slot.toLatin1();
+            if (item.checkable) {
+                action->setCheckable(true);
+                action->setChecked(item.checkedAtStart);
+                // The handler inverts the check mark itself; undo Qt's own toggle first.
+                connect(action, &QAction::triggered, this, [this, action, slotName] {
+                    action->setChecked(!action->isChecked());
+                    QMetaObject::invokeMethod(this, slotName.constData());
+                });
+            } else {
+                connect(action, &QAction::triggered, this, [this, slotName] {
+                    QMetaObject::invokeMethod(this, slotName.constData());
+                });
+            }
+        }
+        action->setObjectName(name);
+        action->setProperty("accessibleName", plainCaption(caption));
+        if (item.shortcut) {
+            const QKeySequence key(QString::fromLatin1(item.shortcut));
+            action->setShortcut(key);
+            action->setShortcutContext(Qt::WindowShortcut);
+            shortcuts << key;
+        }
+        m_menuItems.insert(name, action);
+    }
+    RichTextBox::setReservedShortcuts(shortcuts);
+}
+
+void frmMain::buildToolbars() {
+    tbStandard = new ToolBar(QStringLiteral("tbStandard"), QStringLiteral("Standard"), this);
+    tbStandard->setIconSize(QSize(16, 15));
+    for (const ToolButtonDefinition& def : StandardToolbarDefinition()) {
+        if (!def.key) {
+            tbStandard->addSeparator();
+            continue;
+        }
+        QAction* button = tbStandard->addPictureButton(QString::fromLatin1(def.key),
+                                                       QIcon(QString::fromLatin1(def.icon)),
+                                                       QString::fromUtf8(def.meaning));
+        ToolBar::setToolTipText(button, QString::fromUtf8(def.toolTip));
+    }
+    connect(tbStandard, &ToolBar::ButtonClick, this, &frmMain::tbStandard_ButtonClick);
+
+    auto buildDropDowns = [this](ToolBar* bar, const std::vector<DropDownButtonDefinition>& defs) {
+        int index = 1;
+        for (const DropDownButtonDefinition& def : defs) {
+            QAction* button = bar->addDropDownButton(QString::fromUtf8(def.caption),
+                                                     bar->objectName() + QStringLiteral("Button") +
+                                                         QString::number(index++));
+            ToolBar::setToolTipText(button, QString::fromUtf8(def.layoutToolTip));
+            for (const ButtonMenuDefinition& entry : def.entries)
+                bar->addButtonMenu(button, QString::fromUtf8(entry.text),
+                                   QString::fromUtf8(entry.key));
+        }
+    };
+    tbHTMLTags = new ToolBar(QStringLiteral("tbHTMLTags"), QStringLiteral("HTML elemek"), this);
+    buildDropDowns(tbHTMLTags, HTMLTagsToolbarDefinition());
+    connect(tbHTMLTags, &ToolBar::ButtonMenuClick, this, &frmMain::tbHTMLTags_ButtonMenuClick);
+
+    tbScripting = new ToolBar(QStringLiteral("tbScripting"), QStringLiteral("Szkriptek"), this);
+    buildDropDowns(tbScripting, ScriptingToolbarDefinition());
+    connect(tbScripting, &ToolBar::ButtonMenuClick, this, &frmMain::tbScripting_ButtonMenuClick);
+
+    // Stacked top to bottom in this order.
+    addToolBar(Qt::TopToolBarArea, tbStandard);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, tbHTMLTags);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, tbScripting);
+    tbHTMLTags->hide();
+    tbScripting->hide();
+}
+
+// --- Load and unload ---------------------------------------------------------------------------
+
+void frmMain::Load() {
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    MDIForm_Load();
+}
+
+void frmMain::MDIForm_Load() {
+    const QString argument = modGeneral::CommandLine();
+    applyWorkspaceColour();
+    modGeneral::setHelpFile(modGeneral::ProgramFile(QStringLiteral("\\help\\wbxhelp.chm")));
+
+    const QString toolTip =
+        GetSetting(modGeneral::AppName(), QStringLiteral("Design"), QStringLiteral("ToolTip"), 1);
+    applyToolTips(ParseInt16(toolTip).value_or(1) != 0);
+
+    applyBounds();
+    frmDocument* first = NewDocumentWindow();
+
+    if (!argument.isEmpty() && QFileInfo(argument).isFile())
+        OpenAtStartup(argument);
+    else if (argument.isEmpty() && first)
+        first->setUnchanged(true);
+
+    RemoveCloseCommand(this);
+}
+
+void frmMain::applyWorkspaceColour() {
+    const QString text = GetSetting(modGeneral::AppName(), QStringLiteral("Design"),
+                                    QStringLiteral("BgColor"), QStringLiteral("8421504"));
+    const auto number = ParseInt32(text);
+    std::optional<QColor> colour;
+    if (number)
+        colour = ColorFromVB(quint32(*number), palette());
+    if (!colour)
+        colour = ColorFromVB(kDefaultBgColor, palette());
+    m_mdiArea->setBackground(QBrush(*colour));
+}
+
+void frmMain::applyToolTips(bool on) {
+    const auto& standard = StandardToolbarDefinition();
+    int index = 1;
+    for (const ToolButtonDefinition& def : standard) {
+        if (!def.key)
+            continue;
+        ToolBar::setToolTipText(tbStandard->Button(index++),
+                                on ? QString::fromUtf8(def.toolTip) : QString());
+    }
+    auto apply = [on](ToolBar* bar, const std::vector<DropDownButtonDefinition>& defs) {
+        int i = 1;
+        for (const DropDownButtonDefinition& def : defs)
+            ToolBar::setToolTipText(bar->Button(i++),
+                                    on ? QString::fromUtf8(def.toolTip) : QString());
+    };
+    apply(tbHTMLTags, HTMLTagsToolbarDefinition());
+    apply(tbScripting, ScriptingToolbarDefinition());
+}
+
+void frmMain::applyBounds() {
+    // Used as stored, also off the visible desktop.
+    const double left = readBound(QStringLiteral("MainLeft"), kDefaultLeft);
+    const double top = readBound(QStringLiteral("MainTop"), kDefaultTop);
+    const double width = readBound(QStringLiteral("MainWidth"), kDefaultWidth);
+    const double height = readBound(QStringLiteral("MainHeight"), kDefaultHeight);
+    move(TwipsToPixelsX(left), TwipsToPixelsY(top));
+    resize(qMax(1, TwipsToPixelsX(width)), qMax(1, TwipsToPixelsY(height)));
+}
+
+void frmMain::Unload() {
+    if (m_unloaded)
+        return;
+    m_unloading = true;
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    // The window system's own close request (Alt+F4, logging out) is File > Exit.
+    if (!m_unloading && !QueryExit()) {
+        event->ignore();
+        return;
+    }
+    m_unloading = false;
+    MDIForm_Unload();
+    m_unloaded = true;
+    event->accept();
+    emit unloaded();
+    if (m_quitOnUnload)
+        QCoreApplication::quit();
+}
+
+void frmMain::MDIForm_Unload() {
+    if (isMinimized())
+        return;
+    const QString app = modGeneral::AppName();
+    const QString section = QStringLiteral("Settings");
+    const QPoint position = pos();
+    SaveSetting(app, section, QStringLiteral("MainLeft"),
+                FormatSingle(float(PixelsToTwipsX(position.x()))));
+    SaveSetting(app, section, QStringLiteral("MainTop"),
+                FormatSingle(float(PixelsToTwipsY(position.y()))));
+    SaveSetting(app, section, QStringLiteral("MainWidth"),
+                FormatSingle(float(PixelsToTwipsX(width()))));
+    SaveSetting(app, section, QStringLiteral("MainHeight"),
+                FormatSingle(float(PixelsToTwipsY(height()))));
+}
+
+// --- Child windows -----------------------------------------------------------------------------
+
+QMdiSubWindow* frmMain::ActiveForm() const {
+    return m_mdiArea->activeSubWindow();
+}
+
+frmDocument* frmMain::ActiveDocument() const {
+    return qobject_cast<frmDocument*>(ActiveForm());
+}
+
+QList<QMdiSubWindow*> frmMain::ChildForms() const {
+    return m_mdiArea->subWindowList();
+}
+
+frmDocument* frmMain::NewDocumentWindow() {
+    ++m_documentCounter;
+    auto* document = new frmDocument;
+    document->setCaption(QStringLiteral("Dokumentum ") + QString::number(m_documentCounter));
+    m_mdiArea->addSubWindow(document);
+    document->show();
+    m_mdiArea->setActiveSubWindow(document);
+    document->rtfDocument->setFocus();
+    connect(document->rtfDocument, &RichTextBox::insertModeChanged, this,
+            &frmMain::updateInsertIndicator);
+    document->setUnchanged(true);
+    return document;
+}
+
+void frmMain::updateInsertIndicator() {
+    const frmDocument* document = ActiveDocument();
+    m_statusBar->setInsertMode(!document || !document->rtfDocument->overwriteMode());
+}
+
+// --- File > New, View and Window menus ----------------------------------------------------------
+
+void frmMain::mnuFileNew_Click() {
+    NewDocumentWindow();
+}
+
+void frmMain::toggleBar(const QString& menuItem, QWidget* bar) {
+    QAction* item = MenuItem(menuItem);
+    item->setChecked(!item->isChecked());
+    bar->setVisible(item->isChecked());
+}
+
+void frmMain::mnuViewStatusBar_Click() {
+    toggleBar(QStringLiteral("mnuViewStatusBar"), m_statusBar);
+}
+void frmMain::mnuViewToolbarsStandard_Click() {
+    toggleBar(QStringLiteral("mnuViewToolbarsStandard"), tbStandard);
+}
+void frmMain::mnuViewToolbarsHTMLTags_Click() {
+    toggleBar(QStringLiteral("mnuViewToolbarsHTMLTags"), tbHTMLTags);
+}
+void frmMain::mnuViewToolbarsScripting_Click() {
+    toggleBar(QStringLiteral("mnuViewToolbarsScripting"), tbScripting);
+}
+
+void frmMain::mnuWindowCascade_Click() {
+    Arrange(m_mdiArea, ArrangeMode::Cascade);
+}
+void frmMain::mnuWindowHorizontal_Click() {
+    Arrange(m_mdiArea, ArrangeMode::TileHorizontal);
+}
+void frmMain::mnuWindowVertical_Click() {
+    Arrange(m_mdiArea, ArrangeMode::TileVertical);
+}
+void frmMain::mnuWindowArrange_Click() {
+    Arrange(m_mdiArea, ArrangeMode::ArrangeIcons);
+}

@@ -1,0 +1,126 @@
+#pragma once
+// The main window: a multiple-document frame with the menu bar, three toolbars, the status bar
+// and the common dialog. Its handlers are spread over the subsystem folders, one file each.
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+class CommonDialog;
+class QMdiArea;
+class QMdiSubWindow;
+class StatusBar;
+class ToolBar;
+class frmDocument;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Runs the load sequence once (settings, first document, command-line file).
+    void Load();
+    // Unloads the window: stores its bounds (unless minimised) and ends the program.
+    void Unload();
+    bool IsLoaded() const { return m_loaded; }
+    void setQuitOnUnload(bool quit) { m_quitOnUnload = quit; }
+
+    QMdiArea* MDIClient() const { return m_mdiArea; }
+    // The active child window (document or browser), or nothing.
+    QMdiSubWindow* ActiveForm() const;
+    // The active child when it is a document window.
+    frmDocument* ActiveDocument() const;
+    QList<QMdiSubWindow*> ChildForms() const;
+
+    // Makes, numbers, shows and activates a new untitled document window.
+    frmDocument* NewDocumentWindow();
+    int DocumentCounter() const { return m_documentCounter; }
+
+    QAction* MenuItem(const QString& name) const { return m_menuItems.value(name); }
+    QList<QAction*> MenuItems() const { return m_menuItems.values(); }
+
+    ToolBar* tbStandard = nullptr;
+    ToolBar* tbHTMLTags = nullptr;
+    ToolBar* tbScripting = nullptr;
+    StatusBar* statusBar() const { return m_statusBar; }
+    CommonDialog* dlgCommonDialog = nullptr;
+
+    // The file named on the command line, opened into the first document at start-up.
+    void OpenAtStartup(const QString& path);
+    // The link-opening sequence: a new browser window at the address.
+    void OpenLinkWindow(const QString& address);
+
+    // Shared built-in browser window (one per run, reloaded after being closed).
+    QPointer<QMdiSubWindow> BuiltInBrowser;
+
+public slots:
+    void mnuFileNew_Click();
+    void mnuFileOpenHTML_Click();
+    void mnuFileOpenTemplate_Click();
+    void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFileExportToTemplate_Click();
+    void mnuFileClose_Click();
+    void mnuFileExit_Click();
+
+    void mnuEditCut_Click();
+    void mnuEditCopy_Click();
+    void mnuEditPaste_Click();
+
+    void mnuViewStatusBar_Click();
+    void mnuViewToolbarsStandard_Click();
+    void mnuViewToolbarsHTMLTags_Click();
+    void mnuViewToolbarsScripting_Click();
+
+    void mnuExtrasBuiltInBrowser_Click();
+    void mnuExtrasLogo_Click();
+    void mnuExtrasColorHTML_Click();
+
+    void mnuModulesWebServer_Click();
+    void mnuModulesFTPClient_Click();
+
+    void mnuOptionsProgram_Click();
+
+    void mnuWindowCascade_Click();
+    void mnuWindowHorizontal_Click();
+    void mnuWindowVertical_Click();
+    void mnuWindowArrange_Click();
+
+    void mnuHelpContents_Click();
+    void mnuHelpGoToWebrix_Click();
+    void mnuHelpGoToTarvco_Click();
+    void mnuHelpAbout_Click();
+
+    void tbStandard_ButtonClick(const QString& key);
+    void tbHTMLTags_ButtonMenuClick(const QString& key);
+    void tbScripting_ButtonMenuClick(const QString& key);
+
+signals:
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbars();
+    void MDIForm_Load();
+    void MDIForm_Unload();
+    void applyToolTips(bool on);
+    void applyWorkspaceColour();
+    void applyBounds();
+    // Exit is allowed only with no child window open; otherwise the user is told so.
+    bool QueryExit();
+    void toggleBar(const QString& menuItem, QWidget* bar);
+    void updateInsertIndicator();
+
+    QMdiArea* m_mdiArea = nullptr;
+    StatusBar* m_statusBar = nullptr;
+    QHash<QString, QAction*> m_menuItems;
+    int m_documentCounter = 0;
+    bool m_loaded = false;
+    bool m_unloading = false;
+    bool m_unloaded = false;
+    bool m_quitOnUnload = false;
+};

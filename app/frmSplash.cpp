@@ -1,0 +1,96 @@
+#include "app/frmSplash.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/Twips.h"
+#include "app/frmMain.h"
+#include "app/modGeneral.h"
+#include "resources/Texts.h"
+
+namespace {
+QFont makeFont(const QString& family, double points, bool bold = false) {
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+} // namespace
+
+frmSplash::frmSplash(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      Timer(new QTimer(this)) {
+    setObjectName(QStringLiteral("frmSplash"));
+    setAccessibleName(Texts::AppTitle);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+    setFixedSize(TwipsToPixelsX(6015), TwipsToPixelsY(2895));
+
+    Timer->setObjectName(QStringLiteral("Timer"));
+    connect(Timer, &QTimer::timeout, this, &frmSplash::Timer_Timer);
+
+    lblTitle = addLabel(QStringLiteral("lblTitle"), Texts::AppTitle, QRect(120, 840, 5775, 735),
+                        makeFont(QStringLiteral("Ashbury"), 36));
+    lblVersion = addLabel(QStringLiteral("lblVersion"), Texts::Version, QRect(120, 1680, 3135, 375),
+                          makeFont(QStringLiteral("OCR A Extended"), 14.25, true));
+    lblDesignedFor =
+        addLabel(QStringLiteral("lblDesignedFor"), QStringLiteral("Designed for:"),
+                 QRect(4800, 1680, 975, 255), makeFont(QStringLiteral("Tahoma"), 8.25));
+    lblCopyright = addLabel(QStringLiteral("lblCopyright"), Texts::Copyright,
+                            QRect(120, 2640, 4575, 255), makeFont(QStringLiteral("Tahoma"), 8.25));
+    lblCopyright->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    imgWinLogo = new QLabel(this);
+    imgWinLogo->setObjectName(QStringLiteral("imgWinLogo"));
+    imgWinLogo->setAccessibleName(QStringLiteral("Logó"));
+    imgWinLogo->setGeometry(TwipsRect(4560, 1920, 1530, 930));
+    imgWinLogo->setPixmap(QPixmap(QStringLiteral(":/icons/splash-logo.png")));
+    imgWinLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // Centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.center() - rect().center());
+    }
+}
+
+QLabel* frmSplash::addLabel(const QString& name, const QString& text, const QRect& twips,
+                            const QFont& font) {
+    auto* label = new QLabel(text, this);
+    label->setObjectName(name);
+    label->setAccessibleName(text);
+    label->setFont(font);
+    label->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ShrinkFontToFit(label);
+    return label;
+}
+
+void frmSplash::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // shpBorder: the outline that draws the window's border.
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void frmSplash::Timer_Timer() {
+    if (m_fired)
+        return; // the main window is made exactly once
+    m_fired = true;
+    Timer->stop();
+
+    repaint(); // fully drawn while the main window loads
+    auto* main = new frmMain;
+    modGeneral::setMainWindow(main);
+    main->setQuitOnUnload(true);
+    main->Load();
+    close();
+    main->show();
+    main->raise();
+    main->activateWindow();
+}

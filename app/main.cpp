@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "app/AppSetup.h"
+#include "app/modGeneral.h"
+
+int main(int argc, char* argv[]) {
+    PrepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    SetUpApplication(app);
+    modGeneral::Main();
+    return app.exec();
+}

@@ -1,0 +1,86 @@
+#include "documents/ColourRuns.h"
+
+#include <algorithm>
+
+std::vector<ColourRuns::Run>::const_iterator ColourRuns::firstEndingAfter(int pos) const {
+    return std::upper_bound(m_runs.begin(), m_runs.end(), pos,
+                            [](int p, const Run& run) { return p < run.end; });
+}
+
+std::vector<ColourRuns::Run>::iterator ColourRuns::firstEndingAfter(int pos) {
+    return std::upper_bound(m_runs.begin(), m_runs.end(), pos,
+                            [](int p, const Run& run) { return p < run.end; });
+}
+
+std::optional<quint32> ColourRuns::colourAt(int pos) const {
+    auto it = firstEndingAfter(pos);
+    if (it != m_runs.end() && it->start <= pos)
+        return it->colour;
+    return std::nullopt;
+}
+
+void ColourRuns::mergeAround(std::size_t index) {
+    // Joins the run at index with touching neighbours of the same colour.
+    if (index + 1 < m_runs.size() && m_runs[index].end == m_runs[index + 1].start &&
+        m_runs[index].colour == m_runs[index + 1].colour) {
+        m_runs[index].end = m_runs[index + 1].end;
+        m_runs.erase(m_runs.begin() + std::ptrdiff_t(index) + 1);
+    }
+    if (index > 0 && m_runs[index - 1].end == m_runs[index].start &&
+        m_runs[index - 1].colour == m_runs[index].colour) {
+        m_runs[index - 1].end = m_runs[index].end;
+        m_runs.erase(m_runs.begin() + std::ptrdiff_t(index));
+    }
+}
+
+void ColourRuns::assign(int start, int end, std::optional<quint32> colour) {
+    if (start >= end)
+        return;
+    auto it = firstEndingAfter(start);
+    // Split a run that begins before the range.
+    if (it != m_runs.end() && it->start < start) {
+        Run head{it->start, start, it->colour};
+        it->start = start;
+        it = m_runs.insert(it, head) + 1;
+    }
+    auto last = it;
+    while (last != m_runs.end() && last->end <= end)
+        ++last;
+    // Keep the tail of a run that reaches past the range.
+    if (last != m_runs.end() && last->start < end)
+        last->start = end;
+    it = m_runs.erase(it, last);
+    if (colour) {
+        it = m_runs.insert(it, Run{start, end, *colour});
+        mergeAround(std::size_t(it - m_runs.begin()));
+    }
+}
+
+void ColourRuns::edit(int pos, int removed, int added) {
+    if (removed <= 0 && added <= 0)
+        return;
+    const std::optional<quint32> inherited =
+        removed > 0 ? colourAt(pos) : (pos > 0 ? colourAt(pos - 1) : colourAt(pos));
+
+    if (removed > 0) {
+        auto it = firstEndingAfter(pos);
+        for (auto run = it; run != m_runs.end(); ++run) {
+            run->start = run->start < pos ? run->start : std::max(run->start - removed, pos);
+            run->end = run->end <= pos ? run->end : std::max(run->end - removed, pos);
+        }
+        const auto emptyBegin =
+            std::remove_if(it, m_runs.end(), [](const Run& run) { return run.start >= run.end; });
+        m_runs.erase(emptyBegin, m_runs.end());
+        const auto at = firstEndingAfter(pos - 1);
+        if (at != m_runs.end())
+            mergeAround(std::size_t(at - m_runs.begin()));
+    }
+    if (added > 0) {
+        for (auto run = firstEndingAfter(pos); run != m_runs.end(); ++run) {
+            if (run->start >= pos)
+                run->start += added;
+            run->end += added;
+        }
+        assign(pos, pos + added, inherited);
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The document editor: a plain-text editor with per-character colours and the members the
+// document commands use (Text, SelStart, SelLength, SelText, SelColor, LoadFile, SaveFile, Change).
+//
+// Positions count a line break as two characters (CR LF), as Text returns it.
+
+#include "documents/ColourRuns.h"
+#include "documents/TextFileCodec.h"
+
+#include <QKeySequence>
+#include <QList>
+#include <QPlainTextEdit>
+#include <optional>
+
+class RichTextBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit RichTextBox(QWidget* parent = nullptr);
+
+    QString Text() const;
+    void setText(const QString& text);
+    int TextLength() const; // length of Text(), without building it
+
+    int SelStart() const;
+    void setSelStart(int start);
+    int SelLength() const;
+    void setSelLength(int length);
+    QString SelText() const;
+    void setSelText(const QString& text);
+    std::optional<quint32> SelColor() const;
+    void setSelColor(quint32 colour);
+
+    // Places the box in twips; a negative width or height is refused (returns false).
+    bool Move(double left, double top, double width, double height);
+
+    // Plain-text file load and save. On failure the box (or the file) is left as it was and
+    // errorMessage receives a Hungarian reason.
+    bool LoadFile(const QString& path, QString* errorMessage = nullptr);
+    bool SaveFile(const QString& path, QString* errorMessage = nullptr);
+
+    TextEncoding encoding() const { return m_encoding; }
+    void setEncoding(const TextEncoding& encoding) { m_encoding = encoding; }
+
+    const ColourRuns& colourRuns() const { return m_colours; }
+    // Colours a range given in Text() positions without touching the selection.
+    void setColour(int start, int length, std::optional<quint32> colour);
+    // Replaces every colour at once; runs are in document positions (a line break counts one).
+    void replaceColourRuns(std::vector<ColourRuns::Run> runs);
+
+    // Position conversions between Text() positions and the editor's own (one per line break).
+    int toDocumentPosition(int textPosition) const;
+    int toTextPosition(int documentPosition) const;
+
+    // Keys the main window's menu owns even while this editor has the focus.
+    static void setReservedShortcuts(const QList<QKeySequence>& keys);
+
+    static constexpr qint64 MaximumFileSize = 512ll * 1024 * 1024;
+
+signals:
+    // Raised after every change of the text (typed, pasted, loaded, undone), never by colouring.
+    void Change();
+    void insertModeChanged(bool insertMode);
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void onContentsChange(int position, int removed, int added);
+    void applyVisibleColours();
+    void invalidateColours() { ++m_colourRevision; }
+
+    ColourRuns m_colours;
+    TextEncoding m_encoding;
+    int m_colourRevision = 1;
+    bool m_applyingColours = false;
+    bool m_changedDuringLoad = false;
+};
