@@ -9,9 +9,9 @@ constexpr qint64 kChunkSize = 64 * 1024;
 constexpr qint64 kMaxBuffered = 4 * kChunkSize;
 } // namespace
 
-void FileStreamer::start(const QString& filePath, qint64 offset, qint64 length,
-                         QTcpSocket* socket) {
-    auto* streamer = new FileStreamer(filePath, length, socket);
+void FileStreamer::start(const QString& filePath, qint64 offset, qint64 length, QTcpSocket* socket,
+                         bool closeWhenDone) {
+    auto* streamer = new FileStreamer(filePath, length, socket, closeWhenDone);
     if (!streamer->m_file.open(QIODevice::ReadOnly) || !streamer->m_file.seek(offset)) {
         // Headers already went out; closing tells the client the body is incomplete.
         socket->abort();
@@ -22,8 +22,10 @@ void FileStreamer::start(const QString& filePath, qint64 offset, qint64 length,
     streamer->pump();
 }
 
-FileStreamer::FileStreamer(const QString& filePath, qint64 length, QTcpSocket* socket)
-    : QObject(socket), m_file(filePath), m_remaining(length), m_socket(socket) {}
+FileStreamer::FileStreamer(const QString& filePath, qint64 length, QTcpSocket* socket,
+                           bool closeWhenDone)
+    : QObject(socket), m_file(filePath), m_remaining(length), m_socket(socket),
+      m_closeWhenDone(closeWhenDone) {}
 
 void FileStreamer::pump() {
     if (!m_socket)
@@ -38,8 +40,11 @@ void FileStreamer::pump() {
         m_socket->write(chunk);
         m_remaining -= chunk.size();
     }
-    if (m_remaining == 0)
+    if (m_remaining == 0) {
+        if (m_closeWhenDone)
+            m_socket->disconnectFromHost();
         deleteLater();
+    }
 }
 
 } // namespace webserver

@@ -14,15 +14,17 @@ class FileStreamer : public QObject {
     Q_OBJECT
 
 public:
-    static void start(const QString& filePath, qint64 offset, qint64 length, QTcpSocket* socket);
+    static void start(const QString& filePath, qint64 offset, qint64 length, QTcpSocket* socket,
+                      bool closeWhenDone);
 
 private:
-    FileStreamer(const QString& filePath, qint64 length, QTcpSocket* socket);
+    FileStreamer(const QString& filePath, qint64 length, QTcpSocket* socket, bool closeWhenDone);
     void pump();
 
     QFile m_file;
     qint64 m_remaining;
     QPointer<QTcpSocket> m_socket;
+    bool m_closeWhenDone;
 };
 
 } // namespace webserver

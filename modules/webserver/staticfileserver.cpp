@@ -229,6 +229,9 @@ StaticFileServer::Reply StaticFileServer::redirectReply(const QString& cleanUrlP
 void StaticFileServer::send(Reply& reply, const QHttpServerRequest& request, QTcpSocket* socket) {
     const bool headOnly = request.method() == QHttpServerRequest::Method::Head;
     const bool hasBody = reply.status != Status::NotModified;
+    // Keep-alive is the default; a client asking to close gets its connection closed once the
+    // reply has gone out.
+    const bool closeAfter = request.value("Connection").toLower().contains("close");
 
     auto responder = makeResponder(request, socket);
     responder.writeStatusLine(reply.status);
@@ -239,6 +242,8 @@ void StaticFileServer::send(Reply& reply, const QHttpServerRequest& request, QTc
         responder.writeHeader(name, value);
     if (hasBody)
         responder.writeHeader("Content-Length", QByteArray::number(reply.contentLength));
+    if (closeAfter)
+        responder.writeHeader("Connection", "close");
 
     qint64 sent = 0;
     if (!hasBody || headOnly) {
@@ -248,9 +253,12 @@ void StaticFileServer::send(Reply& reply, const QHttpServerRequest& request, QTc
         sent = reply.body.size();
     } else {
         responder.writeBody("", 0);
-        FileStreamer::start(reply.streamedFile, reply.streamOffset, reply.contentLength, socket);
+        FileStreamer::start(reply.streamedFile, reply.streamOffset, reply.contentLength, socket,
+                            closeAfter);
         sent = reply.contentLength;
     }
+    if (closeAfter && reply.streamedFile.isEmpty())
+        socket->disconnectFromHost();
 
     if (reply.status == Status::ServiceUnavailable)
         emit servedFolderMissing();

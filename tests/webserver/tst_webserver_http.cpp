@@ -49,6 +49,7 @@ private slots:
     void indexPagesAndListing();
     void headSendsHeadersOnly();
     void conditionalRequests();
+    void connectionCloseIsHonoured();
     void byteRanges_data();
     void byteRanges();
     void largeFilesAreStreamed();
@@ -193,6 +194,23 @@ void WebServerHttpTest::headSendsHeadersOnly() {
     const HttpResult viaManager = fetch(m_manager, url("/index.html"), "HEAD");
     QCOMPARE(viaManager.status, 200);
     QVERIFY(viaManager.body.isEmpty());
+}
+
+void WebServerHttpTest::connectionCloseIsHonoured() {
+    for (const QByteArray path : {"/ascii.txt", "/big.bin"}) {
+        QTcpSocket socket;
+        socket.connectToHost(QStringLiteral("127.0.0.1"), m_server.port());
+        socket.write("GET " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+        QByteArray received;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (received += socket.readAll(), socket.state() == QAbstractSocket::UnconnectedState),
+            15000);
+        received += socket.readAll();
+        QVERIFY(received.startsWith("HTTP/1.1 200"));
+        QVERIFY(received.contains("\r\nConnection: close\r\n"));
+        const QFileInfo file(m_root + path);
+        QCOMPARE(received.size() - received.indexOf("\r\n\r\n") - 4, file.size());
+    }
 }
 
 void WebServerHttpTest::conditionalRequests() {
