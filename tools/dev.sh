@@ -10,7 +10,7 @@ build="${WEBRIX_BUILD_DIR:-$root/build}"
 action="${1:-run}"
 [ $# -gt 0 ] && shift
 
-build_packages=(build-essential cmake ninja-build pkg-config
+build_packages=(build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-translations-l10n qt6-svg-dev
     qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev
     libcurl4-openssl-dev qtkeychain-qt6-dev
@@ -32,7 +32,8 @@ install_missing() {
 }
 
 configure_and_build() {
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
     cmake --build "$build" --parallel "$(nproc)"
 }
 
