@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     webserver::ServerWindow window;
     if (!options.folder.isEmpty()) {
         window.setFolder(options.folder);
-        if (options.portGiven)
+        if (options.portGiven && options.port != 0) // the window has no "any port" choice
             window.setPort(options.port);
     }
     window.show();

@@ -51,6 +51,7 @@ void ServerWindow::buildUi() {
     auto* folderLabel = new QLabel(QStringLiteral("Mappa:"), this);
     m_folderEdit = new QLineEdit(this);
     name(m_folderEdit, QStringLiteral("folderEdit"), QStringLiteral("Mappa"));
+    m_folderEdit->setPlaceholderText(QStringLiteral("Válasszon mappát a Tallózás... gombbal"));
     folderLabel->setBuddy(m_folderEdit);
     m_browseButton = new QPushButton(QStringLiteral("Tallózás..."), this);
     name(m_browseButton, QStringLiteral("browseButton"), QStringLiteral("Tallózás"));
