@@ -23,14 +23,14 @@ ByteRange parseRangeHeader(const QByteArray& value, qint64 fileSize) {
     const QByteArray trimmed = value.trimmed();
     if (!trimmed.startsWith("bytes="))
         return range;
-    const QByteArray spec = trimmed.mid(6).trimmed();
-    if (spec.contains(','))
+    const QByteArray rangeSet = trimmed.mid(6).trimmed();
+    if (rangeSet.contains(','))
         return range;
-    const qsizetype dash = spec.indexOf('-');
+    const qsizetype dash = rangeSet.indexOf('-');
     if (dash < 0)
         return range;
-    const QByteArray firstText = spec.left(dash).trimmed();
-    const QByteArray lastText = spec.mid(dash + 1).trimmed();
+    const QByteArray firstText = rangeSet.left(dash).trimmed();
+    const QByteArray lastText = rangeSet.mid(dash + 1).trimmed();
 
     qint64 first = 0;
     qint64 last = 0;
