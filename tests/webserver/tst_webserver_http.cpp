@@ -60,6 +60,7 @@ private slots:
     void vanishedFolderIsReported();
     void busyPortSuggestsAnother();
     void badFolderIsReported();
+    void stopClosesOpenConnections();
     void listensOnLoopbackOnly();
     void executableServesHeadless();
 
@@ -102,6 +103,7 @@ void WebServerHttpTest::initTestCase() {
     writeFile(m_root + "/files/<b>&.txt", "odd name");
     writeFile(m_root + "/files/space name.txt", "spaced");
     writeFile(m_root + "/files/.hidden", "hidden");
+    writeFile(m_root + QStringLiteral("/files/tükörfúrógép.html"), "accented name");
     writeFile(m_root + "/files/sub/inner.txt", "inner");
     writeFile(m_root + "/big.bin", bigContent());
 
@@ -174,6 +176,9 @@ void WebServerHttpTest::indexPagesAndListing() {
     result = fetch(m_manager, url("/files/%3Cb%3E%26.txt"));
     QCOMPARE(result.status, 200);
     QCOMPARE(result.body, QByteArray("odd name"));
+    QVERIFY(listing.contains("href=\"t%C3%BCk%C3%B6rf%C3%BAr%C3%B3g%C3%A9p.html\""));
+    result = fetch(m_manager, url("/files/t%C3%BCk%C3%B6rf%C3%BAr%C3%B3g%C3%A9p.html"));
+    QCOMPARE(result.body, QByteArray("accented name"));
     QCOMPARE(fetch(m_manager, url("/files/.hidden")).status, 404);
     QCOMPARE(fetch(m_manager, url("/nothing-here.html")).status, 404);
     QCOMPARE(fetch(m_manager, url("/inside-link.txt")).body, QByteArray("0123456789abcdefghij"));
@@ -432,6 +437,18 @@ void WebServerHttpTest::badFolderIsReported() {
     QVERIFY(!result.ok);
     QVERIFY(result.message.contains(QStringLiteral("Válassza ki")));
     QVERIFY(!server.isRunning());
+}
+
+void WebServerHttpTest::stopClosesOpenConnections() {
+    FolderServer server;
+    QVERIFY(server.start(m_root, 0, false).ok);
+    QTcpSocket socket;
+    socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
+    socket.write("GET /ascii.txt HTTP/1.1\r\nHost: x\r\n\r\n");
+    QTRY_VERIFY(socket.bytesAvailable() > 0);
+    QCOMPARE(socket.state(), QAbstractSocket::ConnectedState); // kept alive
+    server.stop();
+    QTRY_COMPARE(socket.state(), QAbstractSocket::UnconnectedState);
 }
 
 void WebServerHttpTest::listensOnLoopbackOnly() {
