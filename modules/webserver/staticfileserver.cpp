@@ -55,6 +55,9 @@ QString displayPath(const QHttpServerRequest& request) {
         if (c.category() == QChar::Other_Control)
             c = QLatin1Char('?');
     }
+    constexpr qsizetype kMaxShown = 300; // a hostile 100 KB address must not flood the log
+    if (path.size() > kMaxShown)
+        path = path.left(kMaxShown) + QStringLiteral("…");
     return path.isEmpty() ? QStringLiteral("/") : path;
 }
 
