@@ -1,11 +1,30 @@
 // The HTML tags and scripting toolbars and the logo command of the main window.
 
+#include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "app/modGeneral.h"
+#include "markup/InsertSnippetFile.h"
+#include "markup/SnippetTables.h"
 
+// Only the drop-down entries act; a press on a button's face is not handled here.
 void frmMain::tbHTMLTags_ButtonMenuClick(const QString& key) {
-    Q_UNUSED(key);
+    const QString relativePath = SnippetPath(HTMLTagsSnippets(), key);
+    if (relativePath.isEmpty())
+        return;
+    InsertSnippetFile(this, modGeneral::ProgramFile(relativePath));
 }
+
 void frmMain::tbScripting_ButtonMenuClick(const QString& key) {
-    Q_UNUSED(key);
+    if (key == QLatin1String(VBScriptBetaKey)) {
+        MsgBox(QString::fromLatin1(NoVBScriptsMessage), vbOKOnly | vbInformation);
+        return;
+    }
+    const QString relativePath = SnippetPath(ScriptingSnippets(), key);
+    if (relativePath.isEmpty())
+        return;
+    InsertSnippetFile(this, modGeneral::ProgramFile(relativePath));
 }
-void frmMain::mnuExtrasLogo_Click() {}
+
+void frmMain::mnuExtrasLogo_Click() {
+    InsertSnippetFile(this, modGeneral::ProgramFile(QString::fromLatin1(LogoSnippet)));
+}
