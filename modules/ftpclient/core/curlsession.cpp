@@ -270,7 +270,10 @@ QByteArray CurlSession::urlFor(const QString& remotePath, bool directory) const 
         path += QLatin1Char('/');
     const QByteArray encoded = encodeName(path, m_site.encoding).toPercentEncoding("/");
     // In an FTP URL the first slash only separates; "%2F" makes the path absolute.
-    return sftp ? url + encoded : url + "/%2F" + encoded.mid(1);
+    if (sftp)
+        return url + encoded;
+    const QByteArray absolute = url + "/%2F" + encoded.mid(1);
+    return directory && !absolute.endsWith('/') ? absolute + '/' : absolute;
 }
 
 QByteArray CurlSession::quotedPath(const QString& remotePath) const {

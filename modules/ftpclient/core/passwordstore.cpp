@@ -48,19 +48,19 @@ std::optional<QString> readFromKeyring(const QString& siteId) {
     return job->textData();
 }
 
-bool writeToKeyring(const QString& siteId, const QString& password) {
+void writeToKeyring(const QString& siteId, const QString& password) {
     auto* job = new QKeychain::WritePasswordJob(kService);
     job->setKey(siteId);
     job->setInsecureFallback(false);
     job->setTextData(password);
-    return runJob(job);
+    job->start();
 }
 
 void removeFromKeyring(const QString& siteId) {
     auto* job = new QKeychain::DeletePasswordJob(kService);
     job->setKey(siteId);
     job->setInsecureFallback(false);
-    runJob(job);
+    job->start();
 }
 
 std::optional<Answer> passwordFor(const Site& site, QWidget* parent) {

@@ -20,7 +20,8 @@ struct Answer {
 };
 
 std::optional<QString> readFromKeyring(const QString& siteId);
-bool writeToKeyring(const QString& siteId, const QString& password);
+// Fire and forget: these never wait, so nothing runs in between while a window handles a signal.
+void writeToKeyring(const QString& siteId, const QString& password);
 void removeFromKeyring(const QString& siteId);
 
 // Keyring first, then a password prompt; nothing when the user cancels the prompt.

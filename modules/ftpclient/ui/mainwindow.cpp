@@ -350,12 +350,14 @@ void MainWindow::disconnectFromSite() {
 }
 
 void MainWindow::onOpened(const QString& entryPath) {
-    if (!m_passwordFromKeyring && !m_password.isEmpty() &&
-        PasswordStore::writeToKeyring(m_connectedSite.id, m_password))
-        m_passwordFromKeyring = true;
     const QString start =
         m_connectedSite.remoteFolder.isEmpty() ? entryPath : m_connectedSite.remoteFolder;
     m_remoteFolder = start.startsWith(QLatin1Char('/')) ? start : joinRemote(entryPath, start);
+    // Only a password the server accepted is worth keeping.
+    if (!m_passwordFromKeyring && !m_password.isEmpty()) {
+        PasswordStore::writeToKeyring(m_connectedSite.id, m_password);
+        m_passwordFromKeyring = true;
+    }
 }
 
 void MainWindow::listRemote(const QString& folder) {

@@ -1,0 +1,209 @@
+// The "Webrix FTP kliens" window driven the way a user would, against a loopback server.
+#include "core/passwordstore.h"
+#include "core/sitestore.h"
+#include "loopbackservers.h"
+#include "treehelpers.h"
+#include "ui/mainwindow.h"
+#include "ui/messages.h"
+
+#include <QAbstractButton>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+using namespace ftp;
+using namespace treehelpers;
+
+class TestWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void everyControlIsNamed();
+    void connectUploadAndDeleteWithQuestion();
+    void wrongPasswordIsShown();
+    void acceptedCertificateIsRememberedForTheSite();
+
+private:
+    bool waitFor(MainWindow& window, const QString& operation, bool* ok = nullptr);
+    void click(MainWindow& window, const QString& name);
+
+    QTemporaryDir m_settingsDir;
+    FtpTestServer m_server;
+    QString m_password;
+    QStringList m_errors;
+    QStringList m_questions;
+    bool m_answer = true;
+};
+
+void TestWindow::initTestCase() {
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    PasswordStore::setOverride([this](const Site&) { return std::optional<QString>(m_password); });
+    Messages::setHooks([this](const QString& text) { m_errors << text; },
+                       [this](const QString& text) {
+                           m_questions << text;
+                           return m_answer;
+                       });
+    QString error;
+    if (!m_server.start({}, &error))
+        QSKIP(qPrintable(QStringLiteral("FTP test server unavailable: ") + error));
+}
+
+void TestWindow::init() {
+    SiteStore::save({});
+    m_password = FtpTestServer::password();
+    m_errors.clear();
+    m_questions.clear();
+    m_answer = true;
+}
+
+bool TestWindow::waitFor(MainWindow& window, const QString& operation, bool* ok) {
+    QSignalSpy done(&window, &MainWindow::operationDone);
+    for (int waited = 0; waited < 300; ++waited) {
+        for (const QList<QVariant>& call : done) {
+            if (call.at(0).toString() == operation) {
+                if (ok)
+                    *ok = call.at(1).toBool();
+                return QTest::qWaitFor([&] { return !window.isBusy(); }, 20000);
+            }
+        }
+        done.wait(100);
+    }
+    return false;
+}
+
+void TestWindow::click(MainWindow& window, const QString& name) {
+    auto* button = window.findChild<QPushButton*>(name);
+    QVERIFY2(button, qPrintable(name));
+    QVERIFY2(button->isEnabled(), qPrintable(name + QStringLiteral(" is disabled")));
+    button->click();
+}
+
+void TestWindow::everyControlIsNamed() {
+    MainWindow window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("Webrix FTP kliens"));
+    for (const char* name : {"cboSites", "cmdConnect", "cmdDisconnect", "lstLocal", "lstRemote",
+                             "cmdUpload", "cmdDownload", "cmdNewFolder", "cmdRename", "cmdDelete",
+                             "cmdCancelTransfer", "prgTransfer", "txtLog"}) {
+        auto* widget = window.findChild<QWidget*>(QLatin1String(name));
+        QVERIFY2(widget, name);
+        QVERIFY2(!widget->accessibleName().isEmpty(), name);
+    }
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        QVERIFY2(!button->accessibleName().isEmpty(), qPrintable(button->objectName()));
+    // No site yet: nothing to connect to.
+    QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("cmdConnect"))->isEnabled());
+}
+
+void TestWindow::connectUploadAndDeleteWithQuestion() {
+    QVERIFY(writeFile(m_server.rootDir() + QStringLiteral("/ablak/meglévő.html"), "van"));
+    Site site = m_server.site();
+    site.remoteFolder = QStringLiteral("/ablak");
+    site = SiteStore::store(site);
+
+    QTemporaryDir local;
+    QVERIFY(writeFile(local.filePath(QStringLiteral("új oldal.html")), "<p>Friss</p>"));
+    MainWindow window;
+    window.selectSite(site.id);
+    window.show();
+    window.setLocalFolder(local.path());
+
+    click(window, QStringLiteral("cmdConnect"));
+    bool ok = false;
+    QVERIFY(waitFor(window, QStringLiteral("list"), &ok));
+    QVERIFY2(ok, qPrintable(m_errors.join('\n')));
+    QCOMPARE(window.remoteFolder(), QStringLiteral("/ablak"));
+    auto* remote = window.findChild<QTreeWidget*>(QStringLiteral("lstRemote"));
+    QVERIFY(!remote->findItems(QStringLiteral("meglévő.html"), Qt::MatchExactly).isEmpty());
+
+    auto* localView = window.findChild<QTreeView*>(QStringLiteral("lstLocal"));
+    auto* model = qobject_cast<QFileSystemModel*>(localView->model());
+    const QString localFile = QDir(local.path()).canonicalPath() + QStringLiteral("/új oldal.html");
+    QTRY_VERIFY(model->index(localFile).isValid());
+    localView->selectionModel()->select(model->index(localFile),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    click(window, QStringLiteral("cmdUpload"));
+    QVERIFY(waitFor(window, QStringLiteral("upload"), &ok));
+    QVERIFY2(ok, qPrintable(m_errors.join('\n')));
+    QCOMPARE(readFile(m_server.rootDir() + QStringLiteral("/ablak/új oldal.html")),
+             QByteArray("<p>Friss</p>"));
+    QTRY_VERIFY(!remote->findItems(QStringLiteral("új oldal.html"), Qt::MatchExactly).isEmpty());
+
+    remote->findItems(QStringLiteral("új oldal.html"), Qt::MatchExactly).first()->setSelected(true);
+    m_answer = false;
+    click(window, QStringLiteral("cmdDelete"));
+    QCOMPARE(m_questions.size(), 1);
+    QVERIFY(m_questions.first().contains(QStringLiteral("új oldal.html")));
+    QVERIFY(QFile::exists(m_server.rootDir() + QStringLiteral("/ablak/új oldal.html")));
+
+    m_answer = true;
+    click(window, QStringLiteral("cmdDelete"));
+    QVERIFY(waitFor(window, QStringLiteral("remove"), &ok));
+    QVERIFY(ok);
+    QVERIFY(!QFile::exists(m_server.rootDir() + QStringLiteral("/ablak/új oldal.html")));
+    QVERIFY(m_errors.isEmpty());
+
+    click(window, QStringLiteral("cmdDisconnect"));
+    QVERIFY(!window.isConnected());
+}
+
+void TestWindow::wrongPasswordIsShown() {
+    const Site site = SiteStore::store(m_server.site());
+    m_password = QStringLiteral("nem jó");
+    MainWindow window;
+    window.selectSite(site.id);
+    click(window, QStringLiteral("cmdConnect"));
+    bool ok = true;
+    QVERIFY(waitFor(window, QStringLiteral("open"), &ok));
+    QVERIFY(!ok);
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY(m_errors.first().contains(QStringLiteral("jelszó")));
+    QVERIFY(!window.isConnected());
+}
+
+void TestWindow::acceptedCertificateIsRememberedForTheSite() {
+    FtpTestServer tls;
+    FtpTestServer::Options options;
+    options.tls = true;
+    QString error;
+    if (!tls.start(options, &error))
+        QSKIP(qPrintable(error));
+    const Site site = SiteStore::store(tls.site());
+    MainWindow window;
+    window.selectSite(site.id);
+
+    m_answer = false;
+    click(window, QStringLiteral("cmdConnect"));
+    QVERIFY(waitFor(window, QStringLiteral("open")));
+    QCOMPARE(m_questions.size(), 1);
+    QVERIFY(m_questions.first().contains(tls.certificateFingerprint()));
+    QVERIFY(!window.isConnected());
+    QVERIFY(SiteStore::load().first().trustedCertificate.isEmpty());
+
+    m_answer = true;
+    click(window, QStringLiteral("cmdConnect"));
+    bool ok = false;
+    QVERIFY(waitFor(window, QStringLiteral("list"), &ok));
+    QVERIFY(ok);
+    QCOMPARE(m_questions.size(), 2);
+    QCOMPARE(SiteStore::load().first().trustedCertificate, tls.certificateFingerprint());
+
+    // Next time the remembered certificate is enough.
+    click(window, QStringLiteral("cmdDisconnect"));
+    click(window, QStringLiteral("cmdConnect"));
+    QVERIFY(waitFor(window, QStringLiteral("list"), &ok));
+    QVERIFY(ok);
+    QCOMPARE(m_questions.size(), 2);
+}
+
+QTEST_MAIN(TestWindow)
+#include "tst_ftpclient_window.moc"
