@@ -1,0 +1,89 @@
+#include "app/SelfTest.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QTextStream>
+#include <QTimer>
+
+#include "app/frmMain.h"
+#include "app/modGeneral.h"
+#include "documents/RichTextBox.h"
+#include "documents/frmDocument.h"
+
+namespace {
+
+constexpr int PollIntervalMs = 100;
+// The splash alone stays up for 1.5 s; a slow machine may need a good deal more.
+constexpr int GiveUpAfterMs = 60000;
+
+// Data the installation must hold beside the program: snippet files and their folders.
+const char* const RequiredData[] = {"\\tags\\table.tag", "\\scriptlets\\JavaScript",
+                                    "\\scriptlets\\Php3", "\\extras\\wbxlogo.tvx"};
+
+int reportInstallation(QTextStream& out) {
+    int exitCode = 0;
+    out << "program folder: " << modGeneral::ProgramFolder() << '\n';
+    for (const char* relative : RequiredData) {
+        const QString path = modGeneral::ProgramFile(QString::fromLatin1(relative));
+        const bool present = QFileInfo::exists(path);
+        out << QString::fromLatin1(relative) << ": " << (present ? "found" : "missing") << '\n';
+        if (!present)
+            exitCode = 1;
+    }
+    return exitCode;
+}
+
+// The active document, or the first one when no window has been activated (offscreen).
+frmDocument* firstDocument(frmMain* main) {
+    if (frmDocument* active = main->ActiveDocument())
+        return active;
+    for (QMdiSubWindow* child : main->ChildForms())
+        if (auto* document = qobject_cast<frmDocument*>(child))
+            return document;
+    return nullptr;
+}
+
+void reportDocument(QTextStream& out, frmDocument* document) {
+    out << "document: " << document->Caption() << " (" << document->rtfDocument->Text().size()
+        << " characters)\n";
+}
+
+} // namespace
+
+bool SelfTestRequested() {
+    return qEnvironmentVariable("WEBRIX_SELFTEST") == QLatin1String("1");
+}
+
+void StartSelfTest() {
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, sinceStart] {
+        frmMain* main = modGeneral::MainWindow();
+        const bool shown = main && main->isVisible();
+        const bool timedOut = sinceStart.elapsed() > GiveUpAfterMs;
+        if (!shown && !timedOut)
+            return;
+        frmDocument* document = shown ? firstDocument(main) : nullptr;
+        poll->stop();
+
+        QTextStream out(stdout);
+        int exitCode = reportInstallation(out);
+        if (shown) {
+            out << "main window: loaded\n";
+            if (document)
+                reportDocument(out, document);
+            else
+                out << "document: none\n";
+        } else {
+            out << "main window: not shown\n";
+            exitCode = 2;
+        }
+        out.flush();
+        // Leaves every event loop, a message box's included.
+        QCoreApplication::exit(exitCode);
+    });
+    poll->start(PollIntervalMs);
+}
