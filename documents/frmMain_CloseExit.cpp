@@ -4,9 +4,26 @@
 
 #include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "documents/DocumentSave.h"
 #include "documents/frmDocument.h"
 
-void frmMain::mnuFileClose_Click() {}
+void frmMain::mnuFileClose_Click() {
+    QMdiSubWindow* child = ActiveForm();
+    if (!child) {
+        MsgBox(QStringLiteral("Nincs mit bezárnod!"));
+        return;
+    }
+    auto* document = qobject_cast<frmDocument*>(child);
+    if (!document) {
+        child->close(); // a browser window holds nothing to save
+        return;
+    }
+    if (!document->Unchanged() &&
+        MsgBox(QStringLiteral("El akarod menteni a változtatásokat?"), vbYesNo) == vbYes &&
+        SaveDocument(*dlgCommonDialog, document) != SaveOutcome::Saved)
+        return; // a cancelled or failed save keeps the text open
+    document->Unload();
+}
 
 bool frmMain::QueryExit() {
     if (!ChildForms().isEmpty()) {

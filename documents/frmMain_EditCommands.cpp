@@ -1,11 +1,59 @@
 // Edit > Cut, Copy, Paste, the standard toolbar and the colouring command of the main window.
 
-#include "app/frmMain.h"
+#include <QClipboard>
+#include <QGuiApplication>
 
-void frmMain::mnuEditCut_Click() {}
-void frmMain::mnuEditCopy_Click() {}
-void frmMain::mnuEditPaste_Click() {}
-void frmMain::tbStandard_ButtonClick(const QString& key) {
-    Q_UNUSED(key);
+#include "app/frmMain.h"
+#include "documents/HighlightTags.h"
+#include "documents/RichTextBox.h"
+#include "documents/frmDocument.h"
+
+namespace {
+// The clipboard holds plain text with the platform's own line breaks; the editor's CR LF become
+// '\n' here and the clipboard adds CR where the platform wants it.
+void PutOnClipboard(const QString& text) {
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QGuiApplication::clipboard()->setText(plain);
 }
-void frmMain::mnuExtrasColorHTML_Click() {}
+} // namespace
+
+void frmMain::mnuEditCut_Click() {
+    if (frmDocument* document = ActiveDocument()) {
+        PutOnClipboard(document->rtfDocument->SelText());
+        document->rtfDocument->setSelText(QString());
+    }
+}
+
+void frmMain::mnuEditCopy_Click() {
+    if (frmDocument* document = ActiveDocument())
+        PutOnClipboard(document->rtfDocument->SelText());
+}
+
+void frmMain::mnuEditPaste_Click() {
+    // Only text is taken; with none on the clipboard the selection is simply deleted.
+    if (frmDocument* document = ActiveDocument())
+        document->rtfDocument->setSelText(QGuiApplication::clipboard()->text());
+}
+
+void frmMain::tbStandard_ButtonClick(const QString& key) {
+    if (key == QLatin1String("New"))
+        mnuFileNew_Click();
+    else if (key == QLatin1String("Open"))
+        mnuFileOpenHTML_Click();
+    else if (key == QLatin1String("Save"))
+        mnuFileSave_Click();
+    else if (key == QLatin1String("Cut"))
+        mnuEditCut_Click();
+    else if (key == QLatin1String("Copy"))
+        mnuEditCopy_Click();
+    else if (key == QLatin1String("Paste"))
+        mnuEditPaste_Click();
+    else if (key == QLatin1String("Help"))
+        mnuHelpContents_Click();
+}
+
+void frmMain::mnuExtrasColorHTML_Click() {
+    if (frmDocument* document = ActiveDocument())
+        HighlightTags(document->rtfDocument);
+}

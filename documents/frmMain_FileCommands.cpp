@@ -1,12 +1,99 @@
 // File > Open, Save, Save As and Export, and the start-up open of the main window.
 
-#include "app/frmMain.h"
+#include <QDir>
 
-void frmMain::mnuFileOpenHTML_Click() {}
-void frmMain::mnuFileOpenTemplate_Click() {}
-void frmMain::mnuFileSave_Click() {}
-void frmMain::mnuFileSaveAs_Click() {}
-void frmMain::mnuFileExportToTemplate_Click() {}
+#include "app/CommonDialog.h"
+#include "app/MsgBox.h"
+#include "app/frmMain.h"
+#include "documents/DocumentFiles.h"
+#include "documents/DocumentSave.h"
+#include "documents/FileFilters.h"
+#include "documents/HighlightTags.h"
+#include "documents/RichTextBox.h"
+#include "documents/frmDocument.h"
+
+namespace {
+// Asks for a file, then opens it in a new numbered window. Cancelling makes no window; a file
+// that cannot be read leaves the new window empty and untitled.
+void OpenDocumentCommand(frmMain* main, const QString& title, const QString& filter) {
+    CommonDialog& dialog = *main->dlgCommonDialog;
+    dialog.DialogTitle = title;
+    dialog.CancelError = false;
+    dialog.Filter = filter;
+    dialog.OverwritePrompt = false;
+    if (!dialog.ShowOpen() || dialog.FileName.isEmpty())
+        return;
+    const QString path = QDir::toNativeSeparators(dialog.FileName);
+
+    frmDocument* document = main->NewDocumentWindow();
+    if (!ReadDocumentFile(document, path))
+        return;
+    document->setCaption(path);
+    HighlightTags(document->rtfDocument);
+}
+
+// Save, Save As and Export have nothing to write unless the active child is a document.
+frmDocument* DocumentToSave(const frmMain* main, const QString& nothingMessage) {
+    frmDocument* document = main->ActiveDocument();
+    if (!document)
+        MsgBox(nothingMessage);
+    return document;
+}
+} // namespace
+
+void frmMain::mnuFileOpenHTML_Click() {
+    OpenDocumentCommand(this, QStringLiteral("HTML dokumentum megnyitása..."),
+                        FileFilters::HtmlOpen);
+}
+
+void frmMain::mnuFileOpenTemplate_Click() {
+    OpenDocumentCommand(this, QStringLiteral("Sablon megnyitása..."), FileFilters::Template);
+}
+
+void frmMain::mnuFileSave_Click() {
+    if (frmDocument* document =
+            DocumentToSave(this, QStringLiteral("A semmit nem tudod elmenteni")))
+        SaveDocument(*dlgCommonDialog, document);
+}
+
+void frmMain::mnuFileSaveAs_Click() {
+    frmDocument* document = DocumentToSave(this, QStringLiteral("You cannot save the nothing"));
+    if (!document)
+        return;
+    const QString path = AskSaveFileName(*dlgCommonDialog, QStringLiteral("Mentés másnéven..."),
+                                         FileFilters::HtmlSave, document);
+    if (path.isEmpty())
+        return;
+    // Bound to the new name only once it holds the text.
+    if (!WriteDocumentFile(document, path))
+        return;
+    document->setCaption(path);
+    HighlightTags(document->rtfDocument);
+}
+
+void frmMain::mnuFileExportToTemplate_Click() {
+    frmDocument* document = DocumentToSave(this, QStringLiteral("Nincs mit exportálnod!"));
+    if (!document)
+        return;
+    const QString path = AskSaveFileName(*dlgCommonDialog, QStringLiteral("Sablonba exportál..."),
+                                         FileFilters::Template, document);
+    if (path.isEmpty())
+        return;
+    WriteDocumentFile(document, path); // a copy: the window stays bound where it was
+}
+
 void frmMain::OpenAtStartup(const QString& path) {
-    Q_UNUSED(path);
+    // Runs while the main window loads, before it is shown: the first window may not be active
+    // yet.
+    frmDocument* document = ActiveDocument();
+    for (QMdiSubWindow* child : ChildForms()) {
+        if (document)
+            break;
+        document = qobject_cast<frmDocument*>(child);
+    }
+    if (!document || !ReadDocumentFile(document, path))
+        return;                 // the empty first document stays
+    document->setCaption(path); // the argument as typed
+    document->setUnchanged(true);
+    HighlightTags(document->rtfDocument);
 }

@@ -1,0 +1,23 @@
+#include "documents/DocumentSave.h"
+
+#include "documents/DocumentFiles.h"
+#include "documents/FileFilters.h"
+#include "documents/HighlightTags.h"
+#include "documents/frmDocument.h"
+
+SaveOutcome SaveDocument(CommonDialog& dialog, frmDocument* document) {
+    if (!document->IsUntitled()) {
+        if (!WriteDocumentFile(document, document->Caption()))
+            return SaveOutcome::Failed;
+    } else {
+        const QString path =
+            AskSaveFileName(dialog, QStringLiteral("Mentés"), FileFilters::HtmlSave, document);
+        if (path.isEmpty())
+            return SaveOutcome::Cancelled;
+        if (!WriteDocumentFile(document, path))
+            return SaveOutcome::Failed;
+        document->setCaption(path);
+    }
+    HighlightTags(document->rtfDocument);
+    return SaveOutcome::Saved;
+}

@@ -1,0 +1,63 @@
+#pragma once
+// Small helpers shared by the document command tests: menu commands by name, the active
+// document's editor, and windows that are not documents.
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include "app/frmMain.h"
+#include "documents/HighlightTags.h"
+#include "documents/RichTextBox.h"
+#include "documents/frmDocument.h"
+
+namespace DocumentTest {
+
+inline void Run(frmMain* main, const char* menuItem) {
+    QAction* action = main->MenuItem(QString::fromLatin1(menuItem));
+    QVERIFY2(action, menuItem);
+    action->trigger();
+    // Closed windows are deleted later; let that happen before the next look at the children.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+inline RichTextBox* Editor(frmMain* main) {
+    frmDocument* document = main->ActiveDocument();
+    return document ? document->rtfDocument : nullptr;
+}
+
+inline QStringList Captions(frmMain* main) {
+    QStringList captions;
+    for (QMdiSubWindow* child : main->ChildForms())
+        captions << child->windowTitle();
+    return captions;
+}
+
+// A child window that is not a document (a browser window stands in like this).
+inline QMdiSubWindow* AddOtherChild(frmMain* main) {
+    auto* child = new QMdiSubWindow;
+    child->setAttribute(Qt::WA_DeleteOnClose);
+    child->setWidget(new QWidget);
+    child->setWindowTitle(QStringLiteral("Böngésző"));
+    main->MDIClient()->addSubWindow(child);
+    child->show();
+    main->MDIClient()->setActiveSubWindow(child);
+    return child;
+}
+
+inline QString Native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// Whether tag colouring is built yet: checks that depend on it are skipped until then.
+inline bool ColouringAvailable() {
+    RichTextBox probe;
+    probe.setText(QStringLiteral("<b>"));
+    HighlightTags(&probe);
+    return !probe.colourRuns().empty();
+}
+
+} // namespace DocumentTest

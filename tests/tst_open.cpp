@@ -1,0 +1,232 @@
+// File > Open (HTML document and template) and the start-up open of a file named on the command
+// line.
+
+#include <QDir>
+#include <QFile>
+#include <QMdiSubWindow>
+
+#include "app/frmMain.h"
+#include "tests/DocumentTestSupport.h"
+#include "tests/support/TestEnv.h"
+
+using namespace DocumentTest;
+
+namespace {
+const QByteArray kPage = "<html>\r\n<body><b>szia</b></body>\r\n</html>\r\n";
+
+// The working folder for relative command-line arguments, restored afterwards.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const QString& folder) : m_old(QDir::currentPath()) {
+        QDir::setCurrent(folder);
+    }
+    ~CurrentFolder() { QDir::setCurrent(m_old); }
+
+private:
+    QString m_old;
+};
+} // namespace
+
+class OpenTest : public QObject {
+    Q_OBJECT
+private slots:
+    void openHtmlGivesANewBoundWindow() {
+        TestEnv env;
+        const QString path = env.path("index.html");
+        QVERIFY(TestEnv::writeFile(path, kPage));
+        frmMain* main = env.createMainWindow();
+
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML");
+
+        QCOMPARE(env.dialogs.size(), 1);
+        QCOMPARE(env.dialogs[0].kind, CommonDialog::Kind::Open);
+        QCOMPARE(env.dialogs[0].title, QStringLiteral("HTML dokumentum megnyitása..."));
+        QCOMPARE(env.dialogs[0].filter,
+                 QStringLiteral("HTML dokumentumok (*.html and *.htm)|*.html; *.htm"));
+        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", Native(path)}));
+        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
+        QCOMPARE(Editor(main)->Text(), QString::fromLatin1(kPage));
+        QVERIFY(!main->ActiveDocument()->Unchanged()); // loading is a change
+        QVERIFY(env.messages.isEmpty());
+
+        // The open consumed number 2.
+        Run(main, "mnuFileNew");
+        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 3"));
+    }
+
+    void openTemplateUsesItsOwnDialog() {
+        TestEnv env;
+        const QString path = env.path("page.tht");
+        QVERIFY(TestEnv::writeFile(path, "<p>sablon</p>"));
+        frmMain* main = env.createMainWindow();
+
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenTemplate");
+
+        QCOMPARE(env.dialogs.size(), 1);
+        QCOMPARE(env.dialogs[0].title, QStringLiteral("Sablon megnyitása..."));
+        QCOMPARE(env.dialogs[0].filter, QStringLiteral("Tarvelon HTML sablonjai (*.tht)|*.tht"));
+        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
+        QCOMPARE(Editor(main)->Text(), QStringLiteral("<p>sablon</p>"));
+    }
+
+    void cancelMakesNoWindowAndConsumesNoNumber() {
+        TestEnv env;
+        const QString path = env.path("a.html");
+        QVERIFY(TestEnv::writeFile(path, "a"));
+        frmMain* main = env.createMainWindow();
+
+        env.queueFileCancel();
+        Run(main, "mnuFileOpenHTML");
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML"); // after an open, too
+        env.queueFileCancel();
+        Run(main, "mnuFileOpenTemplate");
+        env.queueFileAnswer(QString()); // confirmed without a name
+        Run(main, "mnuFileOpenHTML");
+
+        QCOMPARE(env.dialogs.size(), 4);
+        QCOMPARE(main->ChildForms().size(), 2);
+        QCOMPARE(main->DocumentCounter(), 2);
+        QVERIFY(env.messages.isEmpty());
+        Run(main, "mnuFileNew");
+        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 3"));
+    }
+
+    void sameFileTwiceGivesTwoWindowsAndEmptyFileAnEmptyDocument() {
+        TestEnv env;
+        const QString path = env.path("empty.htm");
+        QVERIFY(TestEnv::writeFile(path, QByteArray()));
+        frmMain* main = env.createMainWindow();
+
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML");
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML");
+
+        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", Native(path), Native(path)}));
+        QCOMPARE(Editor(main)->Text(), QString());
+        QVERIFY(Editor(main)->colourRuns().empty());
+    }
+
+    void windows1250BytesComeInAsTheirCharacters() {
+        TestEnv env;
+        const QString path = env.path("hu.html");
+        // "<p>őű</p>" in Windows-1250.
+        QVERIFY(TestEnv::writeFile(path, QByteArray("<p>\xF5\xFB</p>")));
+        frmMain* main = env.createMainWindow();
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML");
+        QCOMPARE(Editor(main)->Text(), QStringLiteral("<p>őű</p>"));
+    }
+
+    void failedReadLeavesTheNewEmptyWindowAndSaysWhy_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("makeFolder");
+        QTest::newRow("vanished file") << "gone.html" << false;
+        QTest::newRow("a folder") << "folder.html" << true;
+    }
+    void failedReadLeavesTheNewEmptyWindowAndSaysWhy() {
+        QFETCH(QString, name);
+        QFETCH(bool, makeFolder);
+        TestEnv env;
+        const QString path = env.path(name);
+        if (makeFolder)
+            QVERIFY(QDir().mkpath(path));
+        frmMain* main = env.createMainWindow();
+
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML");
+
+        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", "Dokumentum 2"}));
+        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 2"));
+        QCOMPARE(Editor(main)->Text(), QString());
+        QVERIFY(main->ActiveDocument()->Unchanged());
+        QCOMPARE(env.messages.size(), 1);
+        QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
+        QCOMPARE(env.messages[0].buttons(), int(vbOKOnly));
+        QVERIFY2(env.messages[0].prompt.contains(Native(path)), qPrintable(env.messages[0].prompt));
+    }
+
+    void openWorksWhileAnotherKindOfChildIsActive() {
+        TestEnv env;
+        const QString path = env.path("x.html");
+        QVERIFY(TestEnv::writeFile(path, "x"));
+        frmMain* main = env.createMainWindow();
+        AddOtherChild(main);
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML");
+        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
+        QCOMPARE(main->ChildForms().size(), 3);
+    }
+
+    void openedFileEndingInATagKeepsThatTagSelected() {
+        if (!ColouringAvailable())
+            QSKIP("tag colouring is not built yet");
+        TestEnv env;
+        const QString path = env.path("img.html");
+        QVERIFY(TestEnv::writeFile(path, "<p>kep</p>\r\n<IMG SRC=a.gif>"));
+        frmMain* main = env.createMainWindow();
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML");
+        QCOMPARE(Editor(main)->SelText(), QStringLiteral("<IMG SRC=a.gif>"));
+        QVERIFY(!Editor(main)->colourRuns().empty());
+    }
+
+    // --- Start-up open ---------------------------------------------------------------------------
+
+    void startupOpenUsesTheFirstWindowAndTheArgumentAsTyped() {
+        TestEnv env;
+        QVERIFY(TestEnv::writeFile(env.path("site/page.html"), kPage));
+        CurrentFolder folder(env.root());
+
+        frmMain* main = env.createMainWindow(false, QStringLiteral("site/../site/page.html"));
+
+        // Loaded while the main window is still hidden.
+        QVERIFY(!main->isVisible());
+        QCOMPARE(Captions(main), QStringList({"site/../site/page.html"}));
+        QCOMPARE(main->DocumentCounter(), 1);
+        auto* first = qobject_cast<frmDocument*>(main->ChildForms().first());
+        QCOMPARE(first->rtfDocument->Text(), QString::fromLatin1(kPage));
+        QVERIFY(first->Unchanged());
+        QVERIFY(env.messages.isEmpty());
+        if (ColouringAvailable())
+            QCOMPARE(first->rtfDocument->SelText(), QStringLiteral("</html>"));
+
+        // Bound to the argument: Save writes there without a dialog.
+        first->rtfDocument->setText(QStringLiteral("uj"));
+        main->show();
+        Run(main, "mnuFileSave");
+        QVERIFY(env.dialogs.isEmpty());
+        QCOMPARE(TestEnv::readFile(env.path("site/page.html")), QByteArray("uj"));
+    }
+
+    void startupOpenOfAnUnreadableFileKeepsTheEmptyDocument() {
+        TestEnv env;
+        // Too large to open; sparse, so it costs no disk.
+        const QString path = env.path("huge.html");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(RichTextBox::MaximumFileSize + 1));
+        }
+        frmMain* main = env.createMainWindow(true, path);
+
+        QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
+        QCOMPARE(Editor(main)->Text(), QString());
+        QVERIFY(main->ActiveDocument()->Unchanged());
+        QCOMPARE(env.messages.size(), 1);
+        QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
+        QVERIFY(env.messages[0].prompt.contains(Native(path)));
+
+        // An open from the menu refuses it the same way.
+        env.queueFileAnswer(path);
+        Run(main, "mnuFileOpenHTML");
+        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", "Dokumentum 2"}));
+        QCOMPARE(env.messages.size(), 2);
+    }
+};
+
+WEBRIX_TEST_MAIN(OpenTest)
+#include "tst_open.moc"
