@@ -84,3 +84,35 @@ void ColourRuns::edit(int pos, int removed, int added) {
         assign(pos, pos + added, inherited);
     }
 }
+
+void ColourRuns::overlay(const std::vector<Run>& runs) {
+    if (runs.empty())
+        return;
+    std::vector<Run> merged;
+    merged.reserve(m_runs.size() + runs.size());
+    const auto append = [&merged](int start, int end, quint32 colour) {
+        if (start >= end)
+            return;
+        if (!merged.empty() && merged.back().end == start && merged.back().colour == colour)
+            merged.back().end = end;
+        else
+            merged.push_back(Run{start, end, colour});
+    };
+    std::size_t below = 0; // the first present run not yet passed
+    for (const Run& top : runs) {
+        while (below < m_runs.size() && m_runs[below].end <= top.start) {
+            append(m_runs[below].start, m_runs[below].end, m_runs[below].colour);
+            ++below;
+        }
+        if (below < m_runs.size() && m_runs[below].start < top.start)
+            append(m_runs[below].start, top.start, m_runs[below].colour);
+        append(top.start, top.end, top.colour);
+        while (below < m_runs.size() && m_runs[below].end <= top.end)
+            ++below;
+        if (below < m_runs.size() && m_runs[below].start < top.end)
+            m_runs[below].start = top.end; // its tail stays for the next run to pass
+    }
+    for (; below < m_runs.size(); ++below)
+        append(m_runs[below].start, m_runs[below].end, m_runs[below].colour);
+    m_runs = std::move(merged);
+}

@@ -36,6 +36,10 @@ public:
     // Replaces all runs at once; the runs must be sorted and must not overlap.
     void replaceAll(std::vector<Run> runs) { m_runs = std::move(runs); }
 
+    // Lays sorted, non-overlapping runs over the present colours in one pass: characters the
+    // runs cover take their colours, every other character keeps its own.
+    void overlay(const std::vector<Run>& runs);
+
 private:
     std::vector<Run>::const_iterator firstEndingAfter(int pos) const;
     std::vector<Run>::iterator firstEndingAfter(int pos);

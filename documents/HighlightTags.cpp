@@ -2,6 +2,70 @@
 
 #include "documents/RichTextBox.h"
 
+namespace {
+bool lowerIs(QStringView text, qsizetype at, char16_t ascii) {
+    return text[at].toLower().unicode() == ascii;
+}
+} // namespace
+
+quint32 TagColourAt(QStringView text, qsizetype at) {
+    const qsizetype left = text.size() - at;
+    if (left >= 4 && lowerIs(text, at + 1, u'i') && lowerIs(text, at + 2, u'm') &&
+        lowerIs(text, at + 3, u'g'))
+        return TagColour::Image;
+    if (left >= 2 && lowerIs(text, at + 1, u'a'))
+        return TagColour::Link;
+    if (left >= 3 && text[at + 1] == u'/' && lowerIs(text, at + 2, u'a'))
+        return TagColour::Link;
+    if (left >= 3 && lowerIs(text, at + 1, u'b') && lowerIs(text, at + 2, u'r'))
+        return TagColour::LineBreak;
+    return TagColour::Other;
+}
+
+TagScan ScanTags(QStringView text) {
+    TagScan scan;
+    const qsizetype n = text.size();
+    qsizetype searchFrom = 0;
+    for (;;) {
+        const qsizetype open = text.indexOf(u'<', searchFrom);
+        if (open < 0)
+            break;
+        const quint32 colour = TagColourAt(text, open);
+        qsizetype close = text.indexOf(u'>', open + 1);
+        if (close < 0)
+            close = n - 1;
+        if (close == open) {
+            // An unclosed "<" as the last character: it is coloured again and again by itself
+            // until the pass runs out of iterations, which ends the same way as stopping now.
+            if (!scan.runs.empty() && scan.runs.back().end > open)
+                scan.runs.back().end = int(open);
+            if (!scan.runs.empty() && scan.runs.back().start >= scan.runs.back().end)
+                scan.runs.pop_back();
+            scan.runs.push_back({int(open), int(open + 1), colour});
+            scan.lastStart = int(open);
+            scan.lastEnd = int(open + 1);
+            break;
+        }
+        scan.runs.push_back({int(open), int(close + 1), colour});
+        scan.lastStart = int(open);
+        scan.lastEnd = int(close + 1);
+        searchFrom = close;
+    }
+    return scan;
+}
+
 void HighlightTags(RichTextBox* box) {
-    Q_UNUSED(box);
+    if (!box)
+        return;
+    // Painting stops instead of hiding the box, so that it keeps the keyboard focus; it resumes
+    // when this scope ends, also when a step below throws.
+    const RichTextBox::PaintSuspension suspended(box);
+    // Line breaks count one character here and two in Text(); a tag never starts or ends inside
+    // one, so the ranges select the same characters either way.
+    const QString text = box->documentText();
+    const TagScan scan = ScanTags(text);
+    if (scan.runs.empty())
+        return;
+    box->overlayColourRuns(scan.runs);
+    box->selectDocumentRange(scan.lastStart, scan.lastEnd);
 }

@@ -1,6 +1,35 @@
 #pragma once
 // Colours the tags of one document editor.
 
+#include "documents/ColourRuns.h"
+
+#include <QStringView>
+#include <vector>
+
 class RichTextBox;
 
+// Tag colours as colour numbers (0x00BBGGRR; the top bit names a system colour).
+namespace TagColour {
+constexpr quint32 Image = 0x400040;       // "<img": dark purple
+constexpr quint32 Link = 0x8080;          // "<a", "</a": olive
+constexpr quint32 LineBreak = 0x8000000F; // "<br": the button face of the colour scheme
+constexpr quint32 Other = 0x4000;         // dark green
+} // namespace TagColour
+
+// The colour of the tag whose "<" stands at `at` (prefix tests, lower-cased, first match wins).
+quint32 TagColourAt(QStringView text, qsizetype at);
+
+struct TagScan {
+    std::vector<ColourRuns::Run> runs; // in text order, not overlapping
+    int lastStart = -1;                // the range left selected: the last tag found
+    int lastEnd = -1;
+};
+
+// One left-to-right pass: a tag runs from a "<" through the first ">" after it, or through the
+// end of the text when none follows; the search goes on from that ">" (or the last character).
+TagScan ScanTags(QStringView text);
+
+// Colours every tag of the box's text, leaves the last tag selected (the selection stays when the
+// text holds no "<") and keeps the colours of everything outside tags. The box does not paint
+// during the pass and keeps its focus.
 void HighlightTags(RichTextBox* box);

@@ -2,8 +2,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QSaveFile>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -55,6 +58,8 @@ int RichTextBox::TextLength() const {
 }
 
 void RichTextBox::setText(const QString& text) {
+    m_colours.clear(); // a new text starts without colours
+    invalidateColours();
     setPlainText(toDocumentText(text));
 }
 
@@ -151,6 +156,35 @@ void RichTextBox::replaceColourRuns(std::vector<ColourRuns::Run> runs) {
     viewport()->update();
 }
 
+void RichTextBox::overlayColourRuns(const std::vector<ColourRuns::Run>& runs) {
+    m_colours.overlay(runs);
+    invalidateColours();
+    viewport()->update();
+}
+
+QString RichTextBox::documentText() const {
+    return document()->toRawText();
+}
+
+void RichTextBox::selectDocumentRange(int start, int end) {
+    const int last = document()->characterCount() - 1;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(qBound(0, start, last));
+    cursor.setPosition(qBound(0, end, last), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+RichTextBox::PaintSuspension::PaintSuspension(RichTextBox* box)
+    : m_box(box), m_wasEnabled(box && box->updatesEnabled()) {
+    if (box)
+        box->setUpdatesEnabled(false);
+}
+
+RichTextBox::PaintSuspension::~PaintSuspension() {
+    if (m_box)
+        m_box->setUpdatesEnabled(m_wasEnabled);
+}
+
 bool RichTextBox::Move(double left, double top, double width, double height) {
     if (width < 0 || height < 0)
         return false;
@@ -226,49 +260,111 @@ bool RichTextBox::SaveFile(const QString& path, QString* errorMessage) {
 }
 
 // --- Change notification and colours -----------------------------------------------------------
+//
+// Colours live in m_colours, in document positions, and reach the screen as layout formats of the
+// blocks that are shown (never as character formats, which would enter the undo history). A block
+// whose userState equals m_colourRevision carries the current formats; an edit refreshes the
+// blocks it touched at once, anything wider bumps the revision and the next paint catches up.
+
+namespace {
+// Edits touching more blocks than this are left to the next paint.
+constexpr int kImmediateBlocks = 8;
+} // namespace
 
 void RichTextBox::onContentsChange(int position, int removed, int added) {
-    if (m_applyingColours)
-        return; // only colours changed
     if (removed == 0 && added == 0)
         return;
+    if (m_inInputMethodEvent) {
+        m_inputMethodEdited = true; // measured once the event is done, see inputMethodEvent
+        return;
+    }
+    followEdit(position, removed, added);
+}
+
+void RichTextBox::followEdit(int position, int removed, int added) {
     m_colours.edit(position, removed, added);
-    invalidateColours();
+    refreshEditedBlocks(position, position + added);
     m_changedDuringLoad = true;
     emit Change();
 }
 
-void RichTextBox::applyVisibleColours() {
-    const QPalette pal = palette();
-    const int bottom = viewport()->height();
-    QTextBlock block = firstVisibleBlock();
-    const QPointF offset = contentOffset();
-    m_applyingColours = true;
-    while (block.isValid()) {
-        const QRectF rect = blockBoundingGeometry(block).translated(offset);
-        if (rect.top() > bottom)
+void RichTextBox::refreshEditedBlocks(int from, int to) {
+    const QTextDocument* doc = document();
+    const int last = doc->characterCount() - 1;
+    QTextBlock block = doc->findBlock(qBound(0, from, last));
+    const QTextBlock end = doc->findBlock(qBound(0, to, last));
+    if (!block.isValid() || !end.isValid())
+        return;
+    if (end.blockNumber() - block.blockNumber() >= kImmediateBlocks) {
+        invalidateColours();
+        return;
+    }
+    // Inside the document's change notification: the layout is redone right after this with the
+    // new formats, and no change is left pending for the next edit to report.
+    for (;;) {
+        formatBlock(block);
+        if (block == end)
             break;
-        if (block.userState() != m_colourRevision) {
-            QList<QTextLayout::FormatRange> ranges;
-            const int start = block.position();
-            m_colours.forEachIn(start, start + block.length() - 1,
-                                [&](int from, int to, quint32 colour) {
-                                    const auto qcolour = ColorFromVB(colour, pal);
-                                    if (!qcolour)
-                                        return;
-                                    QTextLayout::FormatRange range;
-                                    range.start = from - start;
-                                    range.length = to - from;
-                                    range.format.setForeground(*qcolour);
-                                    ranges << range;
-                                });
-            if (!ranges.isEmpty() || !block.layout()->formats().isEmpty())
-                block.layout()->setFormats(ranges);
-            block.setUserState(m_colourRevision);
-        }
         block = block.next();
     }
-    m_applyingColours = false;
+}
+
+bool RichTextBox::formatBlock(QTextBlock& block) {
+    QTextLayout* layout = block.layout();
+    const int start = block.position();
+    const int preeditAt = layout->preeditAreaText().isEmpty() ? -1 : layout->preeditAreaPosition();
+    const int preeditLength = int(layout->preeditAreaText().size());
+    const QPalette pal = palette();
+
+    QList<QTextLayout::FormatRange> ranges;
+    m_colours.forEachIn(start, start + block.length() - 1, [&](int from, int to, quint32 colour) {
+        const auto qcolour = ColorFromVB(colour, pal);
+        if (!qcolour)
+            return;
+        QTextLayout::FormatRange range;
+        range.start = from - start;
+        range.length = to - from;
+        if (preeditAt >= 0) {
+            // The layout's text holds the preedit string at preeditAt.
+            if (range.start >= preeditAt)
+                range.start += preeditLength;
+            else if (range.start + range.length > preeditAt)
+                range.length += preeditLength;
+        }
+        range.format.setForeground(*qcolour);
+        ranges << range;
+    });
+    if (preeditAt >= 0)
+        ranges << m_preeditFormats;
+    block.setUserState(m_colourRevision);
+    if (ranges == layout->formats())
+        return false;
+    layout->setFormats(ranges);
+    return true;
+}
+
+void RichTextBox::applyVisibleColours() {
+    // Every shown block is at least one line high, so this many blocks cover the viewport.
+    const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+    int from = -1;
+    int to = -1;
+    QTextBlock block = firstVisibleBlock();
+    for (int i = 0; i < rows && block.isValid(); ++i, block = block.next()) {
+        if (block.userState() == m_colourRevision)
+            continue;
+        if (formatBlock(block)) {
+            if (from < 0)
+                from = block.position();
+            to = block.position() + block.length();
+        }
+    }
+    if (from < 0)
+        return;
+    // setFormats leaves a pending change in the document, which its next edit would report as
+    // part of its own range (and so recolour text it never touched). Hand it to the layout now;
+    // the paint under way draws the new formats, so the layout's repaint request is not needed.
+    const QSignalBlocker quiet(document()->documentLayout());
+    document()->markContentsDirty(from, to - from);
 }
 
 void RichTextBox::paintEvent(QPaintEvent* event) {
@@ -277,9 +373,70 @@ void RichTextBox::paintEvent(QPaintEvent* event) {
 }
 
 void RichTextBox::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange)
+    if (event->type() == QEvent::PaletteChange) {
         invalidateColours(); // system colours follow the palette
+        viewport()->update();
+    }
     QPlainTextEdit::changeEvent(event);
+}
+
+QString RichTextBox::documentRange(int from, int to) const {
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    return cursor.selectedText();
+}
+
+void RichTextBox::inputMethodEvent(QInputMethodEvent* event) {
+    // The editor reports every input method event as a change of the whole caret block, whether
+    // text changed or only the preedit string did. The real edit is found by comparing the text
+    // around the caret before and after, so that colours and Change follow only real edits.
+    QTextDocument* doc = document();
+    const QTextCursor cursor = textCursor();
+    const int last = doc->characterCount() - 1;
+    const int replaceFrom = cursor.position() + event->replacementStart();
+    const int replaceTo = replaceFrom + event->replacementLength();
+    const QTextBlock firstBlock =
+        doc->findBlock(qBound(0, qMin(cursor.selectionStart(), replaceFrom), last));
+    const QTextBlock lastBlock =
+        doc->findBlock(qBound(0, qMax(cursor.selectionEnd(), replaceTo), last));
+    const int from = firstBlock.position();
+    const int to = lastBlock.position() + lastBlock.length() - 1;
+    const QString before = documentRange(from, to);
+    const int countBefore = doc->characterCount();
+
+    m_inputMethodEdited = false;
+    {
+        const QScopedValueRollback<bool> inEvent(m_inInputMethodEvent, true);
+        QPlainTextEdit::inputMethodEvent(event);
+    }
+
+    // The input method replaced the caret block's formats with its own preedit formats.
+    QTextBlock caretBlock = textCursor().block();
+    m_preeditFormats = caretBlock.layout()->formats();
+
+    if (m_inputMethodEdited) {
+        const QString after = documentRange(from, to + doc->characterCount() - countBefore);
+        qsizetype prefix = 0;
+        const qsizetype common = qMin(before.size(), after.size());
+        while (prefix < common && before[prefix] == after[prefix])
+            ++prefix;
+        qsizetype suffix = 0;
+        while (suffix < common - prefix &&
+               before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+            ++suffix;
+        const int removed = int(before.size() - prefix - suffix);
+        const int added = int(after.size() - prefix - suffix);
+        if (removed > 0 || added > 0)
+            followEdit(from + int(prefix), removed, added);
+    }
+    formatBlock(caretBlock);
+    // Outside the document's own notification setFormats leaves its change pending: hand it to
+    // the layout now rather than to the next edit's report.
+    const int end = caretBlock.position() + caretBlock.length();
+    const int start = qMin(from, caretBlock.position());
+    doc->markContentsDirty(start, qMin(end, doc->characterCount()) - start);
+    viewport()->update();
 }
 
 // --- Keys --------------------------------------------------------------------------------------

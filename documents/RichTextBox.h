@@ -10,6 +10,8 @@
 #include <QKeySequence>
 #include <QList>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextLayout>
 #include <optional>
 
 class RichTextBox : public QPlainTextEdit {
@@ -46,6 +48,28 @@ public:
     void setColour(int start, int length, std::optional<quint32> colour);
     // Replaces every colour at once; runs are in document positions (a line break counts one).
     void replaceColourRuns(std::vector<ColourRuns::Run> runs);
+    // Lays sorted, non-overlapping runs (document positions) over the present colours; the
+    // characters outside them keep theirs.
+    void overlayColourRuns(const std::vector<ColourRuns::Run>& runs);
+
+    // The text in document positions: one character (U+2029) per line break. Cheaper than Text().
+    QString documentText() const;
+    // Selects [start, end) given in document positions; the caret ends at `end`.
+    void selectDocumentRange(int start, int end);
+
+    // Stops the box from painting while it lives, without hiding it or moving the focus; painting
+    // resumes (and the box is redrawn) when it goes, also when the work in between failed.
+    class PaintSuspension {
+    public:
+        explicit PaintSuspension(RichTextBox* box);
+        ~PaintSuspension();
+        PaintSuspension(const PaintSuspension&) = delete;
+        PaintSuspension& operator=(const PaintSuspension&) = delete;
+
+    private:
+        QPointer<RichTextBox> m_box;
+        bool m_wasEnabled;
+    };
 
     // Position conversions between Text() positions and the editor's own (one per line break).
     int toDocumentPosition(int textPosition) const;
@@ -66,15 +90,24 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
     void onContentsChange(int position, int removed, int added);
+    void followEdit(int position, int removed, int added);
+    void refreshEditedBlocks(int from, int to);
+    bool formatBlock(QTextBlock& block);
     void applyVisibleColours();
     void invalidateColours() { ++m_colourRevision; }
+    QString documentRange(int from, int to) const;
 
     ColourRuns m_colours;
     TextEncoding m_encoding;
+    // A block whose userState equals this revision shows the current colours.
     int m_colourRevision = 1;
-    bool m_applyingColours = false;
     bool m_changedDuringLoad = false;
+    bool m_inInputMethodEvent = false;
+    bool m_inputMethodEdited = false;
+    // The input method's own formats for its preedit text (in the caret block's layout).
+    QList<QTextLayout::FormatRange> m_preeditFormats;
 };
