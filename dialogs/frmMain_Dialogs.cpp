@@ -1,8 +1,25 @@
 // The options dialog, the About box and the module commands of the main window.
 
 #include "app/frmMain.h"
+#include "dialogs/ModuleLauncher.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmProgramOptions.h"
 
-void frmMain::mnuOptionsProgram_Click() {}
-void frmMain::mnuHelpAbout_Click() {}
-void frmMain::mnuModulesWebServer_Click() {}
-void frmMain::mnuModulesFTPClient_Click() {}
+void frmMain::mnuOptionsProgram_Click() {
+    // Every opening is a fresh dialog, so it always starts from the stored settings.
+    frmProgramOptions dialog(this);
+    dialog.exec();
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    frmAbout dialog(this);
+    dialog.exec();
+}
+
+void frmMain::mnuModulesWebServer_Click() {
+    StartModule(QStringLiteral("\\modules\\WebServer.exe"));
+}
+
+void frmMain::mnuModulesFTPClient_Click() {
+    StartModule(QStringLiteral("\\modules\\FTPClient.exe"));
+}
