@@ -36,13 +36,26 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent), m_timer(new QTimer(t
     refresh();
 }
 
+namespace {
+// A panel keeps its laid-out width but gives way when the window is made narrower.
+class PanelLabel : public QLabel {
+public:
+    PanelLabel(int width, QWidget* parent) : QLabel(parent), m_width(width) {}
+    QSize sizeHint() const override { return {m_width, QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+private:
+    int m_width;
+};
+} // namespace
+
 QLabel* StatusBar::addPanel(const QString& name, double widthTwips) {
-    auto* label = new QLabel(this);
+    auto* label = new PanelLabel(TwipsToPixelsX(widthTwips), this);
     label->setObjectName(name);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label->setFixedWidth(TwipsToPixelsX(widthTwips));
+    label->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     addWidget(label);
     m_panels << label;
     return label;

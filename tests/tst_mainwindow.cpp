@@ -1,0 +1,371 @@
+// The main window: load from the settings store, unload, menus, toolbars, status bar, View and
+// Window menus.
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSignalSpy>
+
+#include "app/StatusBar.h"
+#include "app/ToolBar.h"
+#include "app/Twips.h"
+#include "app/frmMain.h"
+#include "app/modGeneral.h"
+#include "documents/RichTextBox.h"
+#include "documents/frmDocument.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+QStringList toolTips(frmMain* main) {
+    QStringList tips;
+    for (ToolBar* bar : {main->tbStandard, main->tbHTMLTags, main->tbScripting})
+        for (QAction* button : bar->Buttons())
+            tips << ToolBar::ToolTipText(button);
+    return tips;
+}
+
+QColor workspace(frmMain* main) {
+    return main->MDIClient()->background().color();
+}
+
+frmDocument* document(frmMain* main, int index) {
+    return qobject_cast<frmDocument*>(main->MDIClient()->subWindowList()[index]);
+}
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartUsesDefaults() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        QCOMPARE(main->windowTitle(), QStringLiteral("Tarvelon's Webrix"));
+        QCOMPARE(workspace(main), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(1000), TwipsToPixelsY(1000)));
+        QCOMPARE(main->size(), QSize(TwipsToPixelsX(6500), TwipsToPixelsY(6500)));
+        QCOMPARE(toolTips(main),
+                 QStringList({"Új dokumentum (Ctrl+N)", "HTML dokumentum megnyitása (Ctrl+H)",
+                              "Mentés (Ctrl+S)", "Kivág (Ctrl+X)", "Másol (Ctrl+C)",
+                              "Beilleszt (Ctrl+V)", "Súgó (F1)",
+                              "Dokumentumokkal kapcsolatos tag-ek", "Tag-ek kezdőknek",
+                              "Tag-ek haladóknak", "Szkript beszúrása", "JavaScript kód beszúrása",
+                              "VBScript kód beszúrása", "PHP3 parancs beszúrása"}));
+        QCOMPARE(main->ChildForms().size(), 1);
+        frmDocument* first = document(main, 0);
+        QCOMPARE(first->Caption(), QStringLiteral("Dokumentum 1"));
+        QVERIFY(first->Unchanged());
+        QVERIFY(first->rtfDocument->Text().isEmpty());
+        QCOMPARE(main->ActiveForm(), first);
+        QVERIFY(main->statusBar()->isVisible());
+        QVERIFY(main->tbStandard->isVisible());
+        QVERIFY(!main->tbHTMLTags->isVisible());
+        QVERIFY(!main->tbScripting->isVisible());
+        QCOMPARE(modGeneral::HelpFile(),
+                 QDir::toNativeSeparators(env.programFolder() + "/help/wbxhelp.chm"));
+        QVERIFY(env.messages.isEmpty());
+    }
+
+    void storedSettingsAreApplied() {
+        TestEnv env;
+        env.storeSetting("Design", "BgColor", "255"); // pure red
+        env.storeSetting("Design", "ToolTip", "0");
+        env.storeSetting("Settings", "MainLeft", "1500");
+        env.storeSetting("Settings", "MainTop", "3000");
+        env.storeSetting("Settings", "MainWidth", "9000");
+        env.storeSetting("Settings", "MainHeight", "7500");
+        frmMain* main = env.createMainWindow(false);
+        QCOMPARE(workspace(main), QColor(255, 0, 0));
+        for (const QString& tip : toolTips(main))
+            QVERIFY(tip.isEmpty());
+        QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(1500), TwipsToPixelsY(3000)));
+        QCOMPARE(main->size(), QSize(TwipsToPixelsX(9000), TwipsToPixelsY(7500)));
+    }
+
+    void toolTipSwitchTreatsAnyNonZeroAsOn_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("one") << "1" << true;
+        QTest::newRow("two") << "2" << true;
+        QTest::newRow("negative") << "-7" << true;
+        QTest::newRow("not a number") << "igen" << true;
+        QTest::newRow("too big for 16 bits") << "70000" << true;
+    }
+    void toolTipSwitchTreatsAnyNonZeroAsOn() {
+        QFETCH(QString, stored);
+        QFETCH(bool, shown);
+        TestEnv env;
+        env.storeSetting("Design", "ToolTip", stored);
+        frmMain* main = env.createMainWindow(false);
+        const QStringList tips = toolTips(main);
+        QCOMPARE(tips.size(), 14);
+        for (const QString& tip : tips)
+            QCOMPARE(!tip.isEmpty(), shown);
+    }
+
+    void oddStoredValuesFallBackToDefaults() {
+        TestEnv env;
+        env.storeSetting("Design", "BgColor", "szürke");
+        env.storeSetting("Settings", "MainLeft", "bal");
+        env.storeSetting("Settings", "MainTop", "");
+        env.storeSetting("Settings", "MainWidth", "1e300");
+        env.storeSetting("Settings", "MainHeight", "nan");
+        frmMain* main = env.createMainWindow(false);
+        QCOMPARE(workspace(main), QColor(0x80, 0x80, 0x80));
+        QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(1000), TwipsToPixelsY(1000)));
+        QCOMPARE(main->size(), QSize(TwipsToPixelsX(6500), TwipsToPixelsY(6500)));
+        QVERIFY(env.messages.isEmpty());
+    }
+
+    void systemColourNumbersUseThePalette() {
+        TestEnv env;
+        env.storeSetting("Design", "BgColor", QString::number(qint32(0x8000000F))); // button face
+        frmMain* main = env.createMainWindow(false);
+        QCOMPARE(workspace(main), main->palette().color(QPalette::Button));
+
+        TestEnv other;
+        other.storeSetting("Design", "BgColor", QString::number(qint32(0x800000FF))); // no such
+        QCOMPARE(workspace(other.createMainWindow(false)), QColor(0x80, 0x80, 0x80));
+    }
+
+    void positionOffTheDesktopIsUsedUnchanged() {
+        TestEnv env;
+        env.storeSetting("Settings", "MainLeft", "-30000");
+        env.storeSetting("Settings", "MainTop", "-15000");
+        frmMain* main = env.createMainWindow(false);
+        QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(-30000), TwipsToPixelsY(-15000)));
+    }
+
+    void exitStoresBoundsAsText() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        main->move(TwipsToPixelsX(2000), TwipsToPixelsY(1200));
+        main->resize(TwipsToPixelsX(8000), TwipsToPixelsY(6000));
+        main->mnuFileExit_Click(); // a document is open: refused
+        QVERIFY(main->isVisible());
+        QCOMPARE(env.messages.size(), 1);
+        QCOMPARE(env.messages[0].prompt,
+                 QStringLiteral("Kilépés előtt zárj be minden dokumentumot!"));
+        QVERIFY(!env.hasSetting("Settings", "MainLeft"));
+
+        document(main, 0)->Unload();
+        QTRY_COMPARE(main->ChildForms().size(), 0);
+        QSignalSpy unloaded(main, &frmMain::unloaded);
+        main->mnuFileExit_Click();
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(!main->isVisible());
+        const auto twips = [](int px, bool x) {
+            return QString::number(double(float(x ? PixelsToTwipsX(px) : PixelsToTwipsY(px))));
+        };
+        QCOMPARE(env.storedSetting("Settings", "MainLeft"), twips(main->pos().x(), true));
+        QCOMPARE(env.storedSetting("Settings", "MainTop"), twips(main->pos().y(), false));
+        QCOMPARE(env.storedSetting("Settings", "MainWidth"), twips(main->width(), true));
+        QCOMPARE(env.storedSetting("Settings", "MainHeight"), twips(main->height(), false));
+
+        // The next start opens where this one ended.
+        TestEnv::writeFile(env.path("unused"), {});
+        frmMain* next = env.createMainWindow(false);
+        QCOMPARE(next->pos(), main->pos());
+        QCOMPARE(next->size(), main->size());
+    }
+
+    void minimisedExitStoresNothing() {
+        TestEnv env;
+        env.storeSetting("Settings", "MainLeft", "1234");
+        frmMain* main = env.createMainWindow();
+        document(main, 0)->Unload();
+        QTRY_COMPARE(main->ChildForms().size(), 0);
+        main->showMinimized();
+        QTRY_VERIFY(main->isMinimized());
+        main->mnuFileExit_Click();
+        QCOMPARE(env.storedSetting("Settings", "MainLeft"), QStringLiteral("1234"));
+        QVERIFY(!env.hasSetting("Settings", "MainWidth"));
+    }
+
+    void windowSystemCloseRequestIsExit() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        QVERIFY(!main->close()); // a document is open
+        QVERIFY(main->isVisible());
+        QCOMPARE(env.messages.size(), 1);
+        document(main, 0)->Unload();
+        QTRY_COMPARE(main->ChildForms().size(), 0);
+        QVERIFY(main->close());
+        QVERIFY(env.hasSetting("Settings", "MainWidth"));
+    }
+
+    void menuBarHasEveryItemCaptionAndShortcut() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow(false);
+        const QList<std::tuple<const char*, const char*, const char*>> expected = {
+            {"mnuFileNew", "&Új", "Ctrl+N"},
+            {"mnuFileOpenHTML", "&HTML dokumentum...", "Ctrl+H"},
+            {"mnuFileOpenTemplate", "&Sablon...", "Ctrl+T"},
+            {"mnuFileSave", "&Mentés", "Ctrl+S"},
+            {"mnuFileSaveAs", "Mentés más&képp...", ""},
+            {"mnuFileExportToTemplate", "&Sablonba...", ""},
+            {"mnuFileClose", "&Bezárás", ""},
+            {"mnuFileExit", "&Kilépés", "F12"},
+            {"mnuEditCut", "&Kivágás", "Ctrl+X"},
+            {"mnuEditCopy", "&Másolás", "Ctrl+C"},
+            {"mnuEditPaste", "&Beillesztés", "Ctrl+V"},
+            {"mnuViewStatusBar", "&Állapotsor", ""},
+            {"mnuViewToolbarsStandard", "&Standard", ""},
+            {"mnuViewToolbarsHTMLTags", "&HTML elemek", ""},
+            {"mnuViewToolbarsScripting", "Sz&kriptek", ""},
+            {"mnuExtrasBuiltInBrowser", "&Beépített böngésző...", "Ctrl+B"},
+            {"mnuExtrasLogo", "Webrix &Logó", "Ctrl+L"},
+            {"mnuExtrasColorHTML", "HTML elemek színezése", ""},
+            {"mnuModulesWebServer", "&Web szerver...", "Ctrl+W"},
+            {"mnuModulesFTPClient", "&FTP kliens...", "Ctrl+F"},
+            {"mnuOptionsProgram", "&Program...", "Ctrl+P"},
+            {"mnuWindowCascade", "&Egymás fölé", ""},
+            {"mnuWindowHorizontal", "&Vízszintesen feloszt", ""},
+            {"mnuWindowVertical", "&Függőlegesen feloszt", ""},
+            {"mnuWindowArrange", "&Ikonok rendezése", ""},
+            {"mnuHelpContents", "&Tartalom", "F1"},
+            {"mnuHelpGoToWebrix", "&Webrix honlap...", ""},
+            {"mnuHelpGoToTarvco", "&Tarvelon Rodivovev honlap...", ""},
+            {"mnuHelpAbout", "&Névjegy...", "Ctrl+A"},
+        };
+        for (const auto& [name, caption, shortcut] : expected) {
+            QAction* item = main->MenuItem(QString::fromLatin1(name));
+            QVERIFY2(item, name);
+            QCOMPARE(item->text(), QString::fromUtf8(caption));
+            QCOMPARE(item->shortcut(), QKeySequence(QString::fromLatin1(shortcut)));
+            QVERIFY(item->isEnabled());
+            QVERIFY(item->isVisible());
+        }
+        QStringList titles;
+        for (QAction* top : main->menuBar()->actions())
+            titles << top->text();
+        QCOMPARE(titles, QStringList({"&Fájl", "S&zerkesztés", "&Nézet", "E&xtrák", "&Modulok",
+                                      "&Opciók", "&Ablak", "&Súgó"}));
+        // Separators where the menu definition has them: File has five.
+        const auto* file = main->findChild<QMenu*>("mnuFile");
+        int separators = 0;
+        for (QAction* a : file->actions())
+            separators += a->isSeparator();
+        QCOMPARE(separators, 5);
+    }
+
+    void menuShortcutWinsWhileEditorHasFocus() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        RichTextBox* editor = document(main, 0)->rtfDocument;
+        editor->setFocus();
+        QTRY_VERIFY(editor->hasFocus());
+        QTest::keyClicks(editor, "abc");
+        // Ctrl+A is the editor's select-all, but the menu gives it to the About box.
+        QAction* about = main->MenuItem("mnuHelpAbout");
+        QObject::disconnect(about, &QAction::triggered, main, nullptr);
+        QSignalSpy aboutTriggered(about, &QAction::triggered);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(aboutTriggered.size(), 1);
+        QCOMPARE(editor->SelLength(), 0);
+        // A key the editor does not own reaches the menu as well.
+        QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(main->ChildForms().size(), 2);
+    }
+
+    void viewTogglesShowAndHideBars() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        QAction* html = main->MenuItem("mnuViewToolbarsHTMLTags");
+        QVERIFY(!html->isChecked());
+        html->trigger();
+        QVERIFY(html->isChecked());
+        QVERIFY(main->tbHTMLTags->isVisible());
+        html->trigger();
+        QVERIFY(!html->isChecked());
+        QVERIFY(!main->tbHTMLTags->isVisible());
+
+        for (const char* item : {"mnuViewStatusBar", "mnuViewToolbarsStandard"}) {
+            QAction* action = main->MenuItem(item);
+            action->trigger();
+            QVERIFY(!action->isChecked());
+        }
+        QVERIFY(!main->statusBar()->isVisible());
+        QVERIFY(!main->tbStandard->isVisible());
+        main->mnuViewToolbarsScripting_Click(); // the handler itself inverts the mark
+        QVERIFY(main->MenuItem("mnuViewToolbarsScripting")->isChecked());
+        QVERIFY(main->tbScripting->isVisible());
+    }
+
+    void toolbarsAreStackedInOrder() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        main->mnuViewToolbarsHTMLTags_Click();
+        main->mnuViewToolbarsScripting_Click();
+        QVERIFY(main->tbStandard->geometry().bottom() < main->tbHTMLTags->geometry().top());
+        QVERIFY(main->tbHTMLTags->geometry().bottom() < main->tbScripting->geometry().top());
+        QStringList keys;
+        for (QAction* a : main->tbStandard->Buttons())
+            keys << a->objectName();
+        QCOMPARE(keys, QStringList({"New", "Open", "Save", "Cut", "Copy", "Paste", "Help"}));
+        QCOMPARE(main->tbStandard->actions().size(), 9); // two separators
+        for (QAction* a : main->tbStandard->Buttons())
+            QVERIFY(!a->icon().isNull());
+    }
+
+    void statusBarPanels() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        StatusBar* bar = main->statusBar();
+        QVERIFY(bar->Panel(1)->text().contains("Tarvelon Rodivovev"));
+        QCOMPARE(bar->Panel(1)->toolTip(), bar->Panel(1)->text());
+        QCOMPARE(bar->Panel(2)->text(),
+                 QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
+        QCOMPARE(bar->Panel(3)->text(), QStringLiteral("NUM"));
+        QCOMPARE(bar->Panel(4)->text(), QStringLiteral("CAPS"));
+        QCOMPARE(bar->Panel(5)->text(), QStringLiteral("INS"));
+        QVERIFY(bar->Panel(5)->isEnabled());
+        RichTextBox* editor = document(main, 0)->rtfDocument;
+        editor->setFocus();
+        QTest::keyClick(editor, Qt::Key_Insert);
+        QVERIFY(editor->overwriteMode());
+        QVERIFY(!bar->Panel(5)->isEnabled());
+        QTest::keyClick(editor, Qt::Key_Insert);
+        QVERIFY(bar->Panel(5)->isEnabled());
+    }
+
+    void windowMenuArrangesChildren() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        main->resize(900, 700);
+        main->NewDocumentWindow();
+        main->NewDocumentWindow();
+        const QList<QMdiSubWindow*> windows = main->MDIClient()->subWindowList();
+        const QRect room = main->MDIClient()->viewport()->rect();
+
+        main->MenuItem("mnuWindowHorizontal")->trigger();
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(windows[i]->width(), room.width());
+            if (i > 0)
+                QCOMPARE(windows[i]->y(), windows[i - 1]->geometry().bottom() + 1);
+        }
+        main->MenuItem("mnuWindowVertical")->trigger();
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(windows[i]->height(), room.height());
+            if (i > 0)
+                QCOMPARE(windows[i]->x(), windows[i - 1]->geometry().right() + 1);
+        }
+        main->MenuItem("mnuWindowCascade")->trigger();
+        QVERIFY(windows[1]->y() > windows[0]->y());
+        QVERIFY(windows[2]->y() > windows[1]->y());
+
+        windows[0]->showMinimized();
+        windows[1]->showMinimized();
+        main->MenuItem("mnuWindowArrange")->trigger();
+        QCOMPARE(windows[0]->geometry().bottom(), room.bottom());
+        QCOMPARE(windows[1]->geometry().bottom(), room.bottom());
+        QCOMPARE(windows[0]->x(), 0);
+        QCOMPARE(windows[1]->x(), windows[0]->width());
+    }
+};
+
+WEBRIX_TEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
