@@ -74,7 +74,9 @@ def main():
     server = FTPServer(("127.0.0.1", args.port), Handler)
     server.max_cons = 64
     print("READY", flush=True)
-    server.serve_forever(handle_exit=True)
+    # A short poll timeout: with the default second, a data connection that arrives while the
+    # previous one is still closing can sit unnoticed for that long.
+    server.serve_forever(timeout=0.01, handle_exit=True)
 
 
 if __name__ == "__main__":
