@@ -191,6 +191,14 @@ void TestFtp::uploadReplacesAnExistingPage() {
     QCOMPARE(readFile(m_plain.rootDir() + QStringLiteral("/csere/index.html")),
              QByteArray("új tartalom"));
     QVERIFY(!hasLeftovers(m_plain.rootDir() + QStringLiteral("/csere")));
+
+    // Resuming with nothing left over from before simply sends the whole file.
+    QVERIFY(session
+                .upload(local.filePath(QStringLiteral("index.html")),
+                        QStringLiteral("/csere/másik.html"), true)
+                .ok());
+    QCOMPARE(readFile(m_plain.rootDir() + QStringLiteral("/csere/másik.html")),
+             QByteArray("új tartalom"));
 }
 
 void TestFtp::wrongPasswordIsRefused() {

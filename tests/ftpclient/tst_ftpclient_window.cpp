@@ -137,6 +137,8 @@ void TestWindow::connectUploadAndDeleteWithQuestion() {
     QCOMPARE(readFile(m_server.rootDir() + QStringLiteral("/ablak/új oldal.html")),
              QByteArray("<p>Friss</p>"));
     QTRY_VERIFY(!remote->findItems(QStringLiteral("új oldal.html"), Qt::MatchExactly).isEmpty());
+    if (qEnvironmentVariableIsSet("WEBRIX_FTP_SCREENSHOT"))
+        window.grab().save(qEnvironmentVariable("WEBRIX_FTP_SCREENSHOT"));
 
     remote->findItems(QStringLiteral("új oldal.html"), Qt::MatchExactly).first()->setSelected(true);
     m_answer = false;
