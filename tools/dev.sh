@@ -3,6 +3,7 @@
 #   bash tools/dev.sh run [file]   build and start the editor on the current display
 #   bash tools/dev.sh test         build and run the whole test suite headless
 #   bash tools/dev.sh bench        build and run the benchmarks
+#   bash tools/dev.sh package      build the Debian package (build/webrix_<version>_<arch>.deb)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -59,8 +60,15 @@ bench)
         [ -x "$b" ] && "$b"
     done
     ;;
+package)
+    # dpkg-shlibdeps (dpkg-dev) and file work out the package's library dependencies.
+    install_missing "${build_packages[@]}" dpkg-dev file
+    configure_and_build
+    (cd "$build" && cpack -G DEB)
+    ls "$build"/webrix_*.deb
+    ;;
 *)
-    echo "usage: bash tools/dev.sh run [file] | test | bench" >&2
+    echo "usage: bash tools/dev.sh run [file] | test | bench | package" >&2
     exit 2
     ;;
 esac
