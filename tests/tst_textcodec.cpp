@@ -1,0 +1,123 @@
+// The plain-text file format: which bytes read as which characters, and back.
+
+#include <QRandomGenerator>
+
+#include "documents/TextFileCodec.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+using Codec = TextEncoding::Codec;
+
+QByteArray roundTrip(const QByteArray& bytes, TextEncoding* encoding = nullptr) {
+    const DecodedText decoded = DecodeTextFile(bytes);
+    if (encoding)
+        *encoding = decoded.encoding;
+    return EncodeTextFile(decoded.text, decoded.encoding, nullptr);
+}
+} // namespace
+
+class TextCodecTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyByteValueComesBack() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            if (b != '\r' && b != '\n')
+                all.append(char(b));
+        all.append("\r\nend\r\n");
+        TextEncoding encoding;
+        QCOMPARE(roundTrip(all, &encoding), all);
+        QCOMPARE(encoding.codec, Codec::Windows1250);
+        // One character per byte; the line break is one character in memory.
+        QCOMPARE(DecodeTextFile(all).text.size(), all.size() - 2);
+    }
+
+    void windows1250CharactersAreTheCodePages() {
+        const DecodedText decoded = DecodeTextFile("\xF5\xFB\xD5\xDB\x80\x9A\x81");
+        QCOMPARE(decoded.text, QStringLiteral("őűŐŰ€š\u0081"));
+        QCOMPARE(UnicodeToWindows1250(u'ő'), 0xF5);
+        QCOMPARE(UnicodeToWindows1250(u'ä'), 0xE4);
+        QCOMPARE(UnicodeToWindows1250(u'ō'), -1);
+        QCOMPARE(UnicodeToWindows1250(0), 0);
+    }
+
+    void lineBreaksOfEveryKindReadAsOne() {
+        QCOMPARE(DecodeTextFile("a\r\nb\nc\rd\r\r\ne").text, QStringLiteral("a\nb\nc\nd\n\ne"));
+        QCOMPARE(EncodeTextFile(u"a\nb\u2029c", {}, nullptr), QByteArray("a\r\nb\r\nc"));
+        QCOMPARE(DecodeTextFile("\r").text, QStringLiteral("\n"));
+        QCOMPARE(DecodeTextFile("").text, QString());
+    }
+
+    void utf8IsRecognisedAndKept_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<bool>("bom");
+        QTest::newRow("multi-byte") << QByteArray("<p>árvíztűrő tükörfúrógép</p>\r\n") << true << false;
+        QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF<p>plain</p>") << true << true;
+        QTest::newRow("bom only") << QByteArray("\xEF\xBB\xBF") << true << true;
+        QTest::newRow("ascii only") << QByteArray("<p>plain</p>") << false << false;
+        QTest::newRow("four-byte") << QByteArray("emoji \xF0\x9F\x98\x80 ok") << true << false;
+        QTest::newRow("overlong") << QByteArray("\xC0\xAF") << false << false;
+        QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false << false;
+        QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false << false;
+        QTest::newRow("truncated") << QByteArray("ok \xC3") << false << false;
+        QTest::newRow("bom then invalid") << QByteArray("\xEF\xBB\xBF\xFF") << false << false;
+    }
+    void utf8IsRecognisedAndKept() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, utf8);
+        QFETCH(bool, bom);
+        TextEncoding encoding;
+        QCOMPARE(roundTrip(bytes, &encoding), bytes);
+        QCOMPARE(encoding.codec == Codec::Utf8, utf8);
+        QCOMPARE(encoding.byteOrderMark, bom);
+    }
+
+    void textTheCodePageLacksIsWrittenAsUtf8() {
+        TextEncoding used;
+        const QByteArray bytes = EncodeTextFile(u"Ωmega ő", {Codec::Windows1250, false}, &used);
+        QCOMPARE(used.codec, Codec::Utf8);
+        QCOMPARE(bytes, QStringLiteral("Ωmega ő").toUtf8());
+        QVERIFY(!bytes.contains('?'));
+        // And it reads back as the same text.
+        QCOMPARE(DecodeTextFile(bytes).text, QStringLiteral("Ωmega ő"));
+
+        const QByteArray kept = EncodeTextFile(u"ő", {Codec::Windows1250, false}, &used);
+        QCOMPARE(used.codec, Codec::Windows1250);
+        QCOMPARE(kept, QByteArray("\xF5"));
+    }
+
+    void randomBytesWithCrLfComeBack() {
+        auto* random = QRandomGenerator::global();
+        for (int round = 0; round < 200; ++round) {
+            QByteArray bytes;
+            const int length = int(random->bounded(2000));
+            for (int i = 0; i < length; ++i) {
+                const int pick = int(random->bounded(20));
+                if (pick == 0)
+                    bytes.append("\r\n");
+                else if (pick < 4)
+                    bytes.append(QStringLiteral("éő€").toUtf8());
+                else if (pick < 10)
+                    bytes.append(char(random->bounded(256)));
+                else
+                    bytes.append(char('a' + random->bounded(26)));
+            }
+            // Lone CR or LF bytes become CR LF on saving; everything else stays.
+            QByteArray expected;
+            for (qsizetype i = 0; i < bytes.size(); ++i) {
+                if (bytes[i] == '\r' || bytes[i] == '\n') {
+                    expected.append("\r\n");
+                    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                        ++i;
+                } else {
+                    expected.append(bytes[i]);
+                }
+            }
+            QCOMPARE(roundTrip(bytes), expected);
+        }
+    }
+};
+
+WEBRIX_TEST_MAIN(TextCodecTest)
+#include "tst_textcodec.moc"
