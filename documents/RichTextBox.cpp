@@ -58,9 +58,19 @@ int RichTextBox::TextLength() const {
 }
 
 void RichTextBox::setText(const QString& text) {
-    m_colours.clear(); // a new text starts without colours
+    replaceAllText(toDocumentText(text));
+}
+
+void RichTextBox::replaceAllText(const QString& documentText) {
+    // A new text starts without colours. The editor reports the replacement in several steps
+    // (clearing, inserting, resetting formats); it is one change of the text.
+    m_colours.clear();
     invalidateColours();
-    setPlainText(toDocumentText(text));
+    {
+        const QScopedValueRollback<bool> replacing(m_replacingAllText, true);
+        setPlainText(documentText);
+    }
+    emit Change();
 }
 
 int RichTextBox::toTextPosition(int documentPosition) const {
@@ -221,13 +231,8 @@ bool RichTextBox::LoadFile(const QString& path, QString* errorMessage) {
     file.close();
 
     DecodedText decoded = DecodeTextFile(bytes);
-    m_changedDuringLoad = false;
-    m_colours.clear();
-    invalidateColours();
-    setPlainText(decoded.text);
     m_encoding = decoded.encoding;
-    if (!m_changedDuringLoad)
-        emit Change(); // loading counts as a change even when the text stays the same
+    replaceAllText(decoded.text); // a change even when the text stays the same
     return true;
 }
 
@@ -272,7 +277,7 @@ constexpr int kImmediateBlocks = 8;
 } // namespace
 
 void RichTextBox::onContentsChange(int position, int removed, int added) {
-    if (removed == 0 && added == 0)
+    if ((removed == 0 && added == 0) || m_replacingAllText)
         return;
     if (m_inInputMethodEvent) {
         m_inputMethodEdited = true; // measured once the event is done, see inputMethodEvent
@@ -284,7 +289,6 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
 void RichTextBox::followEdit(int position, int removed, int added) {
     m_colours.edit(position, removed, added);
     refreshEditedBlocks(position, position + added);
-    m_changedDuringLoad = true;
     emit Change();
 }
 

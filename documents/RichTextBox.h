@@ -93,6 +93,7 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
+    void replaceAllText(const QString& documentText);
     void onContentsChange(int position, int removed, int added);
     void followEdit(int position, int removed, int added);
     void refreshEditedBlocks(int from, int to);
@@ -105,7 +106,7 @@ private:
     TextEncoding m_encoding;
     // A block whose userState equals this revision shows the current colours.
     int m_colourRevision = 1;
-    bool m_changedDuringLoad = false;
+    bool m_replacingAllText = false;
     bool m_inInputMethodEvent = false;
     bool m_inputMethodEdited = false;
     // The input method's own formats for its preedit text (in the caret block's layout).

@@ -1,0 +1,434 @@
+// The document editor: selection and SelText, Change, colours that stay on their characters
+// through edits and undo, Move, and the plain-text file format on disk.
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+#include "documents/HighlightTags.h"
+#include "documents/RichTextBox.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+constexpr quint32 Red = 0xFF;
+constexpr quint32 Blue = 0xFF0000;
+
+// One letter a character of Text(): r red, b blue, g dark green, . none, ? other.
+QString colourLetters(const RichTextBox& box) {
+    QString letters;
+    const int count = box.document()->characterCount() - 1;
+    for (int pos = 0; pos < count; ++pos) {
+        const auto colour = box.colourRuns().colourAt(pos);
+        QChar letter = u'?';
+        if (!colour)
+            letter = u'.';
+        else if (*colour == Red)
+            letter = u'r';
+        else if (*colour == Blue)
+            letter = u'b';
+        else if (*colour == 0x4000)
+            letter = u'g';
+        letters += letter;
+        if (box.document()->characterAt(pos) == QChar(QChar::ParagraphSeparator))
+            letters += letter; // CR LF: two characters, one colour
+    }
+    return letters;
+}
+
+// The colours the layout of each block shows, as letters, for comparing with colourLetters.
+QString paintedLetters(const RichTextBox& box) {
+    QString letters;
+    for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+        QString line(block.length() - 1, u'.');
+        for (const auto& range : block.layout()->formats()) {
+            const QColor colour = range.format.foreground().color();
+            const QChar letter = colour == QColor(255, 0, 0)   ? u'r'
+                                 : colour == QColor(0, 0, 255) ? u'b'
+                                 : colour == QColor(0, 64, 0)  ? u'g'
+                                                               : u'?';
+            for (int i = range.start; i < range.start + range.length; ++i)
+                line[i] = letter;
+        }
+        letters += line;
+        if (block.next().isValid())
+            letters += QStringLiteral("__");
+    }
+    return letters;
+}
+
+struct Editor {
+    QWidget window;
+    RichTextBox* box;
+    explicit Editor(bool show = true) : box(new RichTextBox) {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(box);
+        window.resize(500, 300);
+        if (show) {
+            window.show();
+            window.activateWindow();
+            if (!QTest::qWaitForWindowActive(&window))
+                qWarning("the editor's window did not become active");
+            box->setFocus();
+        }
+    }
+    void paint() {
+        box->viewport()->repaint();
+        QCoreApplication::processEvents();
+    }
+};
+
+QByteArray allByteValues() {
+    // Every byte value, with CR and LF only as CR LF pairs (lone ones become CR LF on saving).
+    QByteArray bytes;
+    for (int round = 0; round < 2; ++round) {
+        for (int b = 0; b < 256; ++b) {
+            if (b != '\r' && b != '\n')
+                bytes += char(b);
+        }
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+} // namespace
+
+class RichTextBoxTest : public QObject {
+    Q_OBJECT
+private slots:
+    void selectionCountsLineBreaksAsTwo() {
+        TestEnv env(false);
+        Editor editor(false);
+        RichTextBox* box = editor.box;
+        box->setText(QStringLiteral("ab\r\ncd\nef"));
+        QCOMPARE(box->Text(), QStringLiteral("ab\r\ncd\r\nef"));
+        QCOMPARE(box->TextLength(), 10);
+
+        box->setSelStart(4);
+        box->setSelLength(2);
+        QCOMPARE(box->SelText(), QStringLiteral("cd"));
+        QCOMPARE(box->SelStart(), 4);
+        QCOMPARE(box->SelLength(), 2);
+
+        box->setSelStart(1);
+        box->setSelLength(5);
+        QCOMPARE(box->SelText(), QStringLiteral("b\r\ncd"));
+        QCOMPARE(box->SelLength(), 5);
+
+        box->setSelStart(8);
+        box->setSelLength(100); // clipped to the end
+        QCOMPARE(box->SelText(), QStringLiteral("ef"));
+        box->setSelStart(0);
+        QCOMPARE(box->SelText(), QString());
+        QCOMPARE(box->SelLength(), 0);
+    }
+
+    void selTextReplacesOrInsertsPlainTextAndLeavesTheCaretAfterIt() {
+        TestEnv env(false);
+        Editor editor(false);
+        RichTextBox* box = editor.box;
+        QSignalSpy changes(box, &RichTextBox::Change);
+        box->setText(QStringLiteral("Hello world"));
+        QCOMPARE(changes.size(), 1);
+
+        box->setSelStart(6);
+        box->setSelLength(5);
+        box->setSelText(QStringLiteral("<b>there</b>\r\nnext"));
+        QCOMPARE(box->Text(), QStringLiteral("Hello <b>there</b>\r\nnext"));
+        QCOMPARE(box->SelStart(), 24);
+        QCOMPARE(box->SelLength(), 0);
+        QCOMPARE(changes.size(), 2);
+        QCOMPARE(box->document()->blockCount(), 2); // markup stays text, the break is a line
+
+        box->setSelStart(0);
+        box->setSelText(QStringLiteral(">"));
+        QCOMPARE(box->Text(), QStringLiteral(">Hello <b>there</b>\r\nnext"));
+        QCOMPARE(box->SelStart(), 1);
+        QCOMPARE(changes.size(), 3);
+
+        // Empty text deletes the selection and still counts as a change.
+        box->setSelStart(1);
+        box->setSelLength(6);
+        box->setSelText(QString());
+        QCOMPARE(box->Text(), QStringLiteral("><b>there</b>\r\nnext"));
+        QCOMPARE(changes.size(), 4);
+    }
+
+    void changeFollowsTextEditsButNeverColouring() {
+        TestEnv env;
+        Editor editor;
+        RichTextBox* box = editor.box;
+        QSignalSpy changes(box, &RichTextBox::Change);
+        QTest::keyClicks(box, QStringLiteral("<p>x"));
+        QCOMPARE(changes.size(), 4);
+
+        changes.clear();
+        box->setSelStart(0);
+        box->setSelLength(3);
+        box->setSelColor(Red);
+        box->setColour(1, 1, Blue);
+        HighlightTags(box);
+        editor.paint();
+        box->replaceColourRuns({});
+        editor.paint();
+        QCOMPARE(changes.size(), 0);
+
+        box->undo();
+        QCOMPARE(box->Text(), QString());
+        QVERIFY(changes.size() >= 1);
+        changes.clear();
+
+        const QString path = env.path(QStringLiteral("same.html"));
+        QVERIFY(TestEnv::writeFile(path, "<p>"));
+        QVERIFY(box->LoadFile(path));
+        QVERIFY(box->LoadFile(path));
+        QCOMPARE(changes.size(), 2); // also when the text stays the same
+    }
+
+    void coloursStayOnTheirCharactersThroughEdits() {
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        box->setText(QStringLiteral("ab<i>cd\r\nef<b>gh\r\nij"));
+        box->setColour(2, 3, Red);   // <i>
+        box->setColour(11, 3, Blue); // <b>
+        box->setColour(14, 2, Red);  // gh
+        editor.paint();
+        QCOMPARE(colourLetters(*box), QStringLiteral("..rrr......bbbrr...."));
+
+        // Typing at the very start, after the colours have been painted.
+        box->setSelStart(0);
+        QTest::keyClicks(box, QStringLiteral("XY"));
+        editor.paint();
+        QCOMPARE(box->Text(), QStringLiteral("XYab<i>cd\r\nef<b>gh\r\nij"));
+        QCOMPARE(colourLetters(*box), QStringLiteral("....rrr......bbbrr...."));
+
+        // A new line before the coloured text, then joining two lines again.
+        QTest::keyClick(box, Qt::Key_Return);
+        editor.paint();
+        QCOMPARE(colourLetters(*box), QStringLiteral("......rrr......bbbrr...."));
+        QTest::keyClick(box, Qt::Key_Backspace);
+        box->setSelStart(9); // after "cd"
+        QTest::keyClick(box, Qt::Key_Delete);
+        editor.paint();
+        QCOMPARE(box->Text(), QStringLiteral("XYab<i>cdef<b>gh\r\nij"));
+        QCOMPARE(colourLetters(*box), QStringLiteral("....rrr....bbbrr...."));
+        QCOMPARE(paintedLetters(*box), QStringLiteral("....rrr....bbbrr__.."));
+
+        // Deleting inside a coloured run and replacing across lines.
+        box->setSelStart(12);
+        box->setSelLength(1);
+        box->setSelText(QString());
+        box->setSelStart(14);
+        box->setSelLength(4);
+        box->setSelText(QStringLiteral("Z"));
+        editor.paint();
+        QCOMPARE(box->Text(), QStringLiteral("XYab<i>cdef<>gZj"));
+        QCOMPARE(colourLetters(*box), QStringLiteral("....rrr....bbrr."));
+        QCOMPARE(paintedLetters(*box), QStringLiteral("....rrr....bbrr."));
+    }
+
+    void editAtTheStartKeepsColoursOfAPaintedPage() {
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        QString text;
+        for (int i = 0; i < 200; ++i)
+            text += QStringLiteral("<p>line %1</p>\r\n").arg(i, 3, 10, QLatin1Char('0'));
+        box->setText(text);
+        HighlightTags(box);
+        box->setSelStart(0);
+        editor.paint(); // formats of the visible lines are in place
+        const QString before = colourLetters(*box);
+
+        QTest::keyClick(box, Qt::Key_X); // takes the colour of the first character
+        editor.paint();
+        QCOMPARE(colourLetters(*box), QStringLiteral("g") + before);
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClick(box, Qt::Key_Return);
+        editor.paint();
+        QCOMPARE(colourLetters(*box), QStringLiteral("gg") + before);
+        const QString line = QStringLiteral("ggg........gggg");
+        QCOMPARE(paintedLetters(*box).left(40),
+                 (QStringLiteral("__") + line + QStringLiteral("__") + line + QStringLiteral("__") +
+                  line)
+                     .left(40));
+    }
+
+    void typedTextTakesTheColourAtTheInsertionPoint() {
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        box->setText(QStringLiteral("ab<i>cd"));
+        box->setColour(2, 3, Red);
+        box->setSelStart(5); // right after "<i>"
+        QTest::keyClicks(box, QStringLiteral("x"));
+        QCOMPARE(colourLetters(*box), QStringLiteral("..rrrr.."));
+        box->setSelStart(2); // before "<": the uncoloured "b" precedes it
+        box->setSelText(QStringLiteral("y"));
+        QCOMPARE(colourLetters(*box), QStringLiteral("...rrrr.."));
+        // Replacing a selection: the format of its first character.
+        box->setSelStart(3);
+        box->setSelLength(2);
+        box->setSelText(QStringLiteral("zzz"));
+        QCOMPARE(box->Text(), QStringLiteral("abyzzz>xcd"));
+        QCOMPARE(colourLetters(*box), QStringLiteral("...rrrrr.."));
+    }
+
+    void undoSkipsColouring() {
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        QTest::keyClicks(box, QStringLiteral("<b>x</b>"));
+        box->setSelStart(3);
+        box->setSelLength(1);
+        box->setSelText(QStringLiteral("y")); // the user's last edit
+        const int steps = box->document()->availableUndoSteps();
+        HighlightTags(box);
+        box->setSelStart(0);
+        box->setSelLength(1);
+        box->setSelColor(Blue);
+        editor.paint();
+        QCOMPARE(box->document()->availableUndoSteps(), steps);
+        QCOMPARE(colourLetters(*box), QStringLiteral("bgg.gggg"));
+
+        QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box->Text(), QStringLiteral("<b>x</b>"));
+        QCOMPARE(colourLetters(*box), QStringLiteral("bgg.gggg"));
+        while (box->document()->isUndoAvailable())
+            box->undo();
+        QCOMPARE(box->Text(), QString());
+        box->redo();
+        QVERIFY(!box->Text().isEmpty());
+    }
+
+    void inputMethodPreeditIsNotAnEdit() {
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        box->setText(QStringLiteral("<b>x</b>"));
+        HighlightTags(box);
+        box->setSelStart(4);
+        editor.paint();
+        QSignalSpy changes(box, &RichTextBox::Change);
+
+        QInputMethodEvent preedit(QStringLiteral("o"), {});
+        QCoreApplication::sendEvent(box, &preedit);
+        editor.paint();
+        QCOMPARE(changes.size(), 0);
+        QCOMPARE(colourLetters(*box), QStringLiteral("ggg.gggg"));
+
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("ő"));
+        QCoreApplication::sendEvent(box, &commit);
+        editor.paint();
+        QCOMPARE(box->Text(), QStringLiteral("<b>x</b>").insert(4, QStringLiteral("ő")));
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(colourLetters(*box), QStringLiteral("ggg..gggg"));
+        QCOMPARE(paintedLetters(*box), QStringLiteral("ggg..gggg"));
+    }
+
+    void moveRefusesNegativeSizes() {
+        TestEnv env(false);
+        Editor editor(false);
+        RichTextBox* box = editor.box;
+        QVERIFY(box->Move(0, 0, 1500, 1500));
+        const QRect placed = box->geometry();
+        QVERIFY(!box->Move(0, 0, -15, 1500));
+        QVERIFY(!box->Move(0, 0, 1500, -1));
+        QCOMPARE(box->geometry(), placed);
+        QVERIFY(box->Move(15, 15, 0, 0));
+    }
+
+    void everyByteValueComesBackFromLoadAndSave() {
+        TestEnv env(false);
+        Editor editor(false);
+        RichTextBox* box = editor.box;
+        const QByteArray bytes = allByteValues();
+        const QString source = env.path(QStringLiteral("bytes.html"));
+        const QString target = env.path(QStringLiteral("bytes-saved.html"));
+        QVERIFY(TestEnv::writeFile(source, bytes));
+        QString error;
+        QVERIFY2(box->LoadFile(source, &error), qPrintable(error));
+        QCOMPARE(box->Text().size(), bytes.size());
+        QCOMPARE(box->Text().at(0x8A - 2), QChar(0x0160)); // Windows-1250: Š
+        QCOMPARE(box->Text().at(0), QChar(0));
+        HighlightTags(box); // colours never reach the file
+        QVERIFY2(box->SaveFile(target, &error), qPrintable(error));
+        QCOMPARE(TestEnv::readFile(target), bytes);
+    }
+
+    void utf8FilesComeBackWithOrWithoutTheirMark() {
+        TestEnv env(false);
+        const QByteArray body = QStringLiteral("<p>árvíztűrő tükörfúrógép</p>\r\n€ „idézet”\r\n"
+                                               "\u65e5\u672c\r\n")
+                                    .toUtf8();
+        for (const QByteArray& bytes : {body, QByteArray("\xEF\xBB\xBF") + body}) {
+            Editor editor(false);
+            const QString source = env.path(QStringLiteral("utf8.html"));
+            const QString target = env.path(QStringLiteral("utf8-saved.html"));
+            QVERIFY(TestEnv::writeFile(source, bytes));
+            QVERIFY(editor.box->LoadFile(source));
+            QVERIFY(editor.box->Text().startsWith(QStringLiteral("<p>árvíztűrő")));
+            QVERIFY(editor.box->SaveFile(target));
+            QCOMPARE(TestEnv::readFile(target), bytes);
+        }
+    }
+
+    void savingWritesCrLfAndNeverQuestionMarks() {
+        TestEnv env(false);
+        Editor editor(false);
+        RichTextBox* box = editor.box;
+        const QString path = env.path(QStringLiteral("out.html"));
+        QVERIFY(TestEnv::writeFile(path, "a\nb\rc\r\n"));
+        QVERIFY(box->LoadFile(path));
+        QVERIFY(box->SaveFile(path));
+        QCOMPARE(TestEnv::readFile(path), QByteArray("a\r\nb\r\nc\r\n"));
+
+        box->setSelStart(0);
+        box->setSelText(QStringLiteral("ő\u65e5")); // ő fits Windows-1250, the other does not
+        QVERIFY(box->SaveFile(path));
+        QCOMPARE(TestEnv::readFile(path), QStringLiteral("ő\u65e5a\r\nb\r\nc\r\n").toUtf8());
+    }
+
+    void failedLoadAndSaveLeaveEverythingAsItWas() {
+        TestEnv env(false);
+        Editor editor(false);
+        RichTextBox* box = editor.box;
+        box->setText(QStringLiteral("keep me"));
+        QSignalSpy changes(box, &RichTextBox::Change);
+        QString error;
+        QVERIFY(!box->LoadFile(env.path(QStringLiteral("missing.html")), &error));
+        QVERIFY(error.contains(QStringLiteral("missing.html")));
+        QVERIFY(!box->LoadFile(env.root(), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(box->Text(), QStringLiteral("keep me"));
+        QCOMPARE(changes.size(), 0);
+
+        const QString existing = env.path(QStringLiteral("old.html"));
+        QVERIFY(TestEnv::writeFile(existing, "old contents\r\n"));
+        error.clear();
+        QVERIFY(!box->SaveFile(env.path(QStringLiteral("no/such/folder/x.html")), &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("no"))));
+
+        const QString folder = env.path(QStringLiteral("folder.html"));
+        QVERIFY(QDir().mkpath(folder));
+        error.clear();
+        QVERIFY(!box->SaveFile(folder, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(QFileInfo(folder).isDir());
+
+        // A name below a file cannot be created either; the file itself is untouched.
+        QVERIFY(!box->SaveFile(existing + QStringLiteral("/x.html"), &error));
+        QCOMPARE(TestEnv::readFile(existing), QByteArray("old contents\r\n"));
+
+        // A successful save replaces the file whole and leaves no temporary file behind.
+        QVERIFY(box->SaveFile(existing));
+        QCOMPARE(TestEnv::readFile(existing), QByteArray("keep me"));
+        QCOMPARE(QDir(env.root()).entryList(QDir::Files), QStringList{QStringLiteral("old.html")});
+    }
+};
+
+WEBRIX_TEST_MAIN(RichTextBoxTest)
+#include "tst_richtextbox.moc"
