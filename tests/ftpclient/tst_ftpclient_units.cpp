@@ -1,14 +1,17 @@
 // The pieces that need no server: listings, name encodings, the site list, transfer figures.
 #include "core/listingparser.h"
 #include "core/nameencoding.h"
+#include "core/passwordstore.h"
 #include "core/sitestore.h"
 #include "core/transferplan.h"
 #include "core/transferrate.h"
 #include "treehelpers.h"
 
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUuid>
 
 using namespace ftp;
 
@@ -22,6 +25,7 @@ private slots:
     void siteListSurvivesOddSettingsAndKeepsNoPassword();
     void uploadPlanPutsFoldersFirst();
     void speedAndTimeLeft();
+    void missingKeyringAnswersQuickly();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -172,6 +176,15 @@ void TestUnits::speedAndTimeLeft() {
     QCOMPARE(formatDuration(3725), QStringLiteral("1:02:05"));
     QCOMPARE(formatDuration(65), QStringLiteral("1:05"));
     QCOMPARE(formatBytes(1536), QStringLiteral("1,5 kB"));
+}
+
+void TestUnits::missingKeyringAnswersQuickly() {
+    // Headless there is no keyring: the lookup must give up soon so the user can be asked.
+    QElapsedTimer clock;
+    clock.start();
+    const QString key = QStringLiteral("no-such-site-") + QUuid::createUuid().toString();
+    QVERIFY(!PasswordStore::readFromKeyring(key).has_value());
+    QVERIFY(clock.elapsed() < 8000);
 }
 
 QTEST_GUILESS_MAIN(TestUnits)

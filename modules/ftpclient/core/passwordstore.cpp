@@ -3,7 +3,6 @@
 #include <QEventLoop>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QPointer>
 #include <QTimer>
 
 #include <qt6keychain/keychain.h>
@@ -19,13 +18,19 @@ Override& overrideAnswer() {
     return answer;
 }
 
+} // namespace
+
 // Keyring jobs are asynchronous; a missing keyring must not stall the window for long.
-bool runJob(QKeychain::Job* job) {
+std::optional<QString> readFromKeyring(const QString& siteId) {
+    auto* job = new QKeychain::ReadPasswordJob(kService);
+    job->setKey(siteId);
+    job->setInsecureFallback(false);
     QEventLoop loop;
-    bool ok = false;
+    std::optional<QString> password;
     bool done = false;
     QObject::connect(job, &QKeychain::Job::finished, &loop, [&](QKeychain::Job* finished) {
-        ok = finished->error() == QKeychain::NoError;
+        if (finished->error() == QKeychain::NoError)
+            password = static_cast<QKeychain::ReadPasswordJob*>(finished)->textData();
         done = true;
         loop.quit();
     });
@@ -33,19 +38,7 @@ bool runJob(QKeychain::Job* job) {
     job->start();
     if (!done)
         loop.exec();
-    return ok;
-}
-
-} // namespace
-
-std::optional<QString> readFromKeyring(const QString& siteId) {
-    auto* job = new QKeychain::ReadPasswordJob(kService);
-    job->setKey(siteId);
-    job->setInsecureFallback(false);
-    QPointer<QKeychain::ReadPasswordJob> guard(job);
-    if (!runJob(job) || !guard)
-        return std::nullopt;
-    return job->textData();
+    return password;
 }
 
 void writeToKeyring(const QString& siteId, const QString& password) {
