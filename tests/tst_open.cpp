@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMdiSubWindow>
+#include <unistd.h>
 
 #include "app/frmMain.h"
 #include "tests/DocumentTestSupport.h"
@@ -123,17 +124,27 @@ private slots:
 
     void failedReadLeavesTheNewEmptyWindowAndSaysWhy_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("makeFolder");
-        QTest::newRow("vanished file") << "gone.html" << false;
-        QTest::newRow("a folder") << "folder.html" << true;
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("vanished file") << "gone.html"
+                                       << "missing";
+        QTest::newRow("a folder") << "folder.html"
+                                  << "folder";
+        QTest::newRow("no permission") << "locked.html"
+                                       << "locked";
     }
     void failedReadLeavesTheNewEmptyWindowAndSaysWhy() {
         QFETCH(QString, name);
-        QFETCH(bool, makeFolder);
+        QFETCH(QString, kind);
         TestEnv env;
         const QString path = env.path(name);
-        if (makeFolder)
+        if (kind == QLatin1String("folder"))
             QVERIFY(QDir().mkpath(path));
+        if (kind == QLatin1String("locked")) {
+            if (geteuid() == 0)
+                QSKIP("root reads every file: an unreadable file cannot be made here");
+            QVERIFY(TestEnv::writeFile(path, "titok"));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        }
         frmMain* main = env.createMainWindow();
 
         env.queueFileAnswer(path);
