@@ -1,0 +1,51 @@
+#pragma once
+// Small helpers shared by the benchmarks: timing, sample pages and printed figures.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace bench {
+
+// Median of several runs, in milliseconds.
+inline double medianMs(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// An HTML page of about `bytes` bytes in Windows-1250: tags, Hungarian text, CR LF lines.
+inline QByteArray samplePage(qsizetype bytes) {
+    static const QByteArray line = QByteArray("<tr><td class=\"c\">") +
+                                   QByteArray("\xC1rv\xEDzt\xFBr\xF5 t\xFCk\xF6rf\xFAr\xF3g\xE9p") +
+                                   "</td><td><a href=\"x.html\">link</a><br></td></tr>\r\n";
+    QByteArray page;
+    page.reserve(bytes + line.size());
+    page.append("<html><body><table>\r\n");
+    while (page.size() < bytes)
+        page.append(line);
+    page.append("</table></body></html>\r\n");
+    return page;
+}
+
+inline void print(const QString& what, double value, const QString& unit,
+                  const QString& note = QString()) {
+    QTextStream out(stdout);
+    out << qSetFieldWidth(58) << Qt::left << what << qSetFieldWidth(0)
+        << QString::number(value, 'f', 2) << ' ' << unit;
+    if (!note.isEmpty())
+        out << "   " << note;
+    out << Qt::endl;
+}
+
+} // namespace bench
