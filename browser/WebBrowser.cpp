@@ -1,0 +1,97 @@
+#include "browser/WebBrowser.h"
+
+#include <QDesktopServices>
+#include <QWebEngineHistory>
+
+#include "browser/BuiltInPages.h"
+#include "browser/WebBrowserPage.h"
+
+WebBrowser::WebBrowser(QWidget* parent) : QWebEngineView(parent) {
+    setPage(new WebBrowserPage(this));
+    m_requestTimeout.setSingleShot(true);
+    m_requestTimeout.setInterval(kRequestTimeoutMs);
+    connect(&m_requestTimeout, &QTimer::timeout, this, &WebBrowser::requestSettled);
+    connect(this, &QWebEngineView::loadStarted, this, &WebBrowser::requestSettled);
+    connect(this, &QWebEngineView::urlChanged, this, &WebBrowser::requestSettled);
+    connect(this, &QWebEngineView::loadFinished, this, [this] {
+        requestSettled();
+        emit NavigateComplete(LocationURL());
+        emit DownloadComplete();
+    });
+}
+
+void WebBrowser::Navigate(const QString& address) {
+    const QUrl url =
+        address.isEmpty() ? QUrl(QStringLiteral("about:blank")) : QUrl::fromUserInput(address);
+    if (!url.isValid())
+        return;
+    if (url == BuiltInPages::HomePageURL()) {
+        GoHome();
+    } else if (url == BuiltInPages::SearchPageURL()) {
+        GoSearch();
+    } else if (!WebBrowserPage::IsShownScheme(url.scheme())) {
+        QDesktopServices::openUrl(url);
+    } else {
+        requestStarted();
+        load(url);
+    }
+}
+
+void WebBrowser::GoBack() {
+    if (!history()->canGoBack())
+        return;
+    requestStarted();
+    back();
+}
+
+void WebBrowser::GoForward() {
+    if (!history()->canGoForward())
+        return;
+    requestStarted();
+    forward();
+}
+
+void WebBrowser::GoHome() {
+    requestStarted();
+    setHtml(BuiltInPages::HomePageHtml(), BuiltInPages::HomePageURL());
+}
+
+void WebBrowser::GoSearch() {
+    requestStarted();
+    setHtml(BuiltInPages::SearchPageHtml(), BuiltInPages::SearchPageURL());
+}
+
+void WebBrowser::Refresh() {
+    if (url().isEmpty())
+        return;
+    requestStarted();
+    reload();
+}
+
+void WebBrowser::Stop() {
+    requestSettled();
+    stop();
+}
+
+bool WebBrowser::Busy() const {
+    return m_requested || page()->isLoading();
+}
+
+QString WebBrowser::LocationName() const {
+    const QString name = title();
+    return name.isEmpty() ? LocationURL() : name;
+}
+
+QString WebBrowser::LocationURL() const {
+    return url().toString();
+}
+
+void WebBrowser::requestStarted() {
+    m_requested = true;
+    m_requestTimeout.start();
+}
+
+void WebBrowser::requestSettled() {
+    m_requested = false;
+    m_requestTimeout.stop();
+}

@@ -1,0 +1,26 @@
+#include "browser/WebBrowserPage.h"
+
+#include <QDesktopServices>
+#include <QWebEngineProfile>
+
+WebBrowserPage::WebBrowserPage(QObject* parent)
+    : QWebEnginePage(QWebEngineProfile::defaultProfile(), parent) {}
+
+bool WebBrowserPage::IsShownScheme(const QString& scheme) {
+    static const QStringList shown = {QStringLiteral("http"),       QStringLiteral("https"),
+                                      QStringLiteral("file"),       QStringLiteral("about"),
+                                      QStringLiteral("data"),       QStringLiteral("blob"),
+                                      QStringLiteral("qrc"),        QStringLiteral("view-source"),
+                                      QStringLiteral("javascript"), QStringLiteral("filesystem")};
+    return shown.contains(scheme.toLower());
+}
+
+bool WebBrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
+                                             bool isMainFrame) {
+    if (!IsShownScheme(url.scheme())) {
+        // The engine would drop these without a word; the desktop knows the user's mail program.
+        QDesktopServices::openUrl(url);
+        return false;
+    }
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
