@@ -29,6 +29,7 @@ private slots:
     void everyControlIsNamed();
     void connectUploadAndDeleteWithQuestion();
     void wrongPasswordIsShown();
+    void droppedConnectionIsReportedAndResumed();
     void acceptedCertificateIsRememberedForTheSite();
 
 private:
@@ -170,6 +171,44 @@ void TestWindow::wrongPasswordIsShown() {
     QCOMPARE(m_errors.size(), 1);
     QVERIFY(m_errors.first().contains(QStringLiteral("jelszó")));
     QVERIFY(!window.isConnected());
+}
+
+void TestWindow::droppedConnectionIsReportedAndResumed() {
+    FtpTestServer server;
+    QString error;
+    if (!server.start({}, &error))
+        QSKIP(qPrintable(error));
+    const Site site = SiteStore::store(server.site());
+    QTemporaryDir local;
+    const QByteArray content = randomBytes(3 * 1024 * 1024, 11);
+    QVERIFY(writeFile(local.filePath(QStringLiteral("oldal.html")), content));
+    MainWindow window;
+    window.selectSite(site.id);
+    window.setLocalFolder(local.path());
+    click(window, QStringLiteral("cmdConnect"));
+    QVERIFY(waitFor(window, QStringLiteral("list")));
+
+    auto* localView = window.findChild<QTreeView*>(QStringLiteral("lstLocal"));
+    auto* model = qobject_cast<QFileSystemModel*>(localView->model());
+    const QString localFile = QDir(local.path()).canonicalPath() + QStringLiteral("/oldal.html");
+    QTRY_VERIFY(model->index(localFile).isValid());
+    localView->selectionModel()->select(model->index(localFile),
+                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    server.kill();
+    click(window, QStringLiteral("cmdUpload"));
+    bool ok = true;
+    QVERIFY(waitFor(window, QStringLiteral("upload"), &ok));
+    QVERIFY(!ok);
+    QCOMPARE(m_errors.size(), 1);
+    QVERIFY(m_errors.first().contains(QStringLiteral("Folytatás")));
+    QVERIFY(!QFile::exists(server.rootDir() + QStringLiteral("/oldal.html")));
+
+    QVERIFY2(server.restart(&error), qPrintable(error));
+    click(window, QStringLiteral("cmdResume"));
+    QVERIFY(waitFor(window, QStringLiteral("upload"), &ok));
+    QVERIFY(ok);
+    QVERIFY(readFile(server.rootDir() + QStringLiteral("/oldal.html")) == content);
+    QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("cmdResume"))->isEnabled());
 }
 
 void TestWindow::acceptedCertificateIsRememberedForTheSite() {

@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "sitedialog.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -53,6 +54,18 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Stopping is safe (the server keeps only a hidden partial file), but may not be meant.
+    if (m_busy && isConnected() &&
+        !Messages::question(this, QStringLiteral("Egy művelet még folyamatban van. Megszakítja és "
+                                                 "kilép?"))) {
+        event->ignore();
+        return;
+    }
+    m_connection.reset();
+    event->accept();
+}
 
 QPushButton* MainWindow::addButton(const QString& objectName, const QString& caption) {
     auto* button = new QPushButton(caption, this);

@@ -54,6 +54,9 @@ signals:
     // Each finished remote operation, for tests and the status line alike.
     void operationDone(const QString& operation, bool ok);
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildUi();
     QPushButton* addButton(const QString& objectName, const QString& caption);
