@@ -2,6 +2,7 @@
 
 #include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "app/modGeneral.h"
 #include "documents/FileErrors.h"
 #include "documents/RichTextBox.h"
 #include "documents/TextFileCodec.h"
@@ -52,4 +53,8 @@ void InsertSnippetFile(frmMain* main, const QString& path) {
         return;
     // The editor's Change notification clears the window's unchanged flag.
     document->rtfDocument->setSelText(text);
+}
+
+void InsertSnippetFile(const QString& path) {
+    InsertSnippetFile(modGeneral::MainWindow(), path);
 }

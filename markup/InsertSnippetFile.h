@@ -10,6 +10,8 @@ class frmMain;
 // is decoded. Without an active document window nothing happens; a file that cannot be read is
 // reported by a message naming it, and the document stays as it was.
 void InsertSnippetFile(frmMain* main, const QString& path);
+// The same for the program's main window.
+void InsertSnippetFile(const QString& path);
 
 // The decoded text of a snippet file, or nothing with a Hungarian reason in errorMessage. The
 // file is closed again before this returns.
