@@ -141,6 +141,9 @@ void frmProgramOptions::Form_Load() {
     txtColorCode->setText(GetSetting(app, kDesign, kBgColor, kDefaultBgColor));
     chkShowToolTips->setCheckState(checkStateFromSetting(GetSetting(app, kDesign, kToolTip, 1)));
     txtStartingAddress->setText(GetSetting(app, kBrowser, kHome, Texts::MakerHomePageAddress));
+    // Long texts show their beginning, not their end.
+    txtColorCode->setCursorPosition(0);
+    txtStartingAddress->setCursorPosition(0);
 }
 
 void frmProgramOptions::cmdChooseColor_Click() {

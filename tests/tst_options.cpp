@@ -97,6 +97,7 @@ private slots:
         QCOMPARE(dialog.txtColorCode->text(), QStringLiteral("8421504"));
         QCOMPARE(dialog.chkShowToolTips->checkState(), Qt::Checked);
         QCOMPARE(dialog.txtStartingAddress->text(), Texts::MakerHomePageAddress);
+        QCOMPARE(dialog.txtStartingAddress->cursorPosition(), 0); // shows the address's start
         QVERIFY(!env.hasSetting(QStringLiteral("Design"), QStringLiteral("BgColor")));
 
         dialog.show();
