@@ -49,7 +49,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Webrix FTP kliens"));
     buildUi();
     reloadSites();
-    setLocalFolder(QDir::homePath());
+    const Site* site = currentSite();
+    const bool siteFolder =
+        site && !site->localFolder.isEmpty() && QDir(site->localFolder).exists();
+    setLocalFolder(siteFolder ? site->localFolder : QDir::homePath());
     updateActions();
 }
 
