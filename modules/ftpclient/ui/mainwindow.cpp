@@ -113,6 +113,7 @@ void MainWindow::buildUi() {
     m_localView->setObjectName(QStringLiteral("lstLocal"));
     m_localView->setAccessibleName(QStringLiteral("Helyi fájlok"));
     m_localView->setModel(m_localModel);
+    m_localView->hideColumn(2); // the file type column only repeats the extension
     m_localView->setRootIsDecorated(false);
     m_localView->setItemsExpandable(false);
     m_localView->setSelectionMode(QAbstractItemView::ExtendedSelection);
