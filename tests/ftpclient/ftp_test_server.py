@@ -2,7 +2,7 @@
 """Loopback FTP server for the FTP client's tests and benchmark.
 
 Plain FTP, or explicit TLS when --cert is given. --encoding cp1250 makes it speak file names
-the way old Windows hosts do; new files in a folder named by --full-folder fail as on a full disk.
+the way old Windows hosts do; --no-rename refuses renaming; new files in a folder named by --full-folder fail as on a full disk.
 Prints "READY" once it listens.
 """
 import argparse
@@ -26,6 +26,7 @@ def main():
     parser.add_argument("--key")
     parser.add_argument("--encoding", default="utf8")
     parser.add_argument("--full-folder", default="")
+    parser.add_argument("--no-rename", action="store_true")
     args = parser.parse_args()
 
     wire = args.encoding
@@ -59,7 +60,8 @@ def main():
             return data.decode(wire, self.unicode_errors)
 
     authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    perm = "elradmwMT" if args.no_rename else "elradfmwMT"
+    authorizer.add_user(args.user, args.password, args.root, perm=perm)
     Handler.authorizer = authorizer
     Handler.abstracted_fs = TestFS
     Handler.passive_ports = None

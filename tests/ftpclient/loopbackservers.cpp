@@ -172,6 +172,8 @@ bool FtpTestServer::launch(QString* error) {
     if (m_options.tls)
         arguments << QStringLiteral("--cert") << m_work.filePath(QStringLiteral("cert.pem"))
                   << QStringLiteral("--key") << m_work.filePath(QStringLiteral("key.pem"));
+    if (m_options.noRename)
+        arguments << QStringLiteral("--no-rename");
     if (!m_options.fullFolder.isEmpty())
         arguments << QStringLiteral("--full-folder") << m_options.fullFolder;
     m_process = std::make_unique<QProcess>();

@@ -22,6 +22,7 @@ public:
         bool tls = false;
         QString encoding = QStringLiteral("utf8");
         QString fullFolder;
+        bool noRename = false;
     };
 
     FtpTestServer();

@@ -52,6 +52,7 @@ private slots:
     void windows1250NamesReachTheServerIntact();
     void renameMakeFolderAndDelete();
     void uploadReplacesAnExistingPage();
+    void serverWithoutRenameStillGetsThePage();
     void wrongPasswordIsRefused();
     void certificateNeedsExplicitTrust();
     void interruptedUploadResumes();
@@ -199,6 +200,24 @@ void TestFtp::uploadReplacesAnExistingPage() {
                 .ok());
     QCOMPARE(readFile(m_plain.rootDir() + QStringLiteral("/csere/másik.html")),
              QByteArray("új tartalom"));
+}
+
+void TestFtp::serverWithoutRenameStillGetsThePage() {
+    FtpTestServer server;
+    FtpTestServer::Options options;
+    options.noRename = true;
+    QString error;
+    if (!server.start(options, &error))
+        QSKIP(qPrintable(error));
+    QVERIFY(writeFile(server.rootDir() + QStringLiteral("/index.html"), "régi"));
+    QTemporaryDir local;
+    QVERIFY(writeFile(local.filePath(QStringLiteral("index.html")), "új"));
+    CurlSession session(server.site(), FtpTestServer::password());
+    const OpResult result =
+        session.upload(local.filePath(QStringLiteral("index.html")), QStringLiteral("/index.html"));
+    QVERIFY2(result.ok(), qPrintable(result.message));
+    QCOMPARE(readFile(server.rootDir() + QStringLiteral("/index.html")), QByteArray("új"));
+    QVERIFY(!hasLeftovers(server.rootDir()));
 }
 
 void TestFtp::wrongPasswordIsRefused() {

@@ -474,18 +474,35 @@ OpResult CurlSession::list(const QString& remoteDir, RemoteEntries* entries) {
 }
 
 OpResult CurlSession::upload(const QString& localFile, const QString& remoteFile, bool resume) {
+    const QString temporary = temporaryUploadName(remoteFile);
+    const OpResult sent = sendFile(localFile, temporary, resume);
+    if (sent.ok()) {
+        const OpResult renamed = renameReplacing(temporary, remoteFile);
+        if (renamed.kind != OpResult::Kind::Failed)
+            return renamed;
+        removeFile(temporary);
+    } else if (sent.kind != OpResult::Kind::Failed) {
+        return sent;
+    }
+    // This server refuses hidden names or renaming: the only way left is straight to the target.
+    log(QStringLiteral("A szerver nem engedi az ideiglenes nevet vagy az átnevezést; közvetlen "
+                       "feltöltés: %1")
+            .arg(remoteFile));
+    return sendFile(localFile, remoteFile, false);
+}
+
+OpResult CurlSession::sendFile(const QString& localFile, const QString& remotePath, bool resume) {
     QFile file(localFile);
     if (!file.open(QIODevice::ReadOnly))
         return OpResult::failure(OpResult::Kind::LocalFileError,
                                  QStringLiteral("A helyi fájl nem olvasható: %1 (%2)")
                                      .arg(QDir::toNativeSeparators(localFile), file.errorString()));
-    const QString temporary = temporaryUploadName(remoteFile);
     Transfer transfer;
     transfer.file = &file;
     transfer.upload = true;
     transfer.total = file.size();
 
-    prepare(urlFor(temporary, false));
+    prepare(urlFor(remotePath, false));
     CURL* curl = asCurl(m_curl);
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, &SessionCallbacks::readFromFile);
@@ -498,11 +515,9 @@ OpResult CurlSession::upload(const QString& localFile, const QString& remoteFile
     if (resume && transfer.total > 0)
         curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, curl_off_t(-1));
     const OpResult sent = perform(&transfer);
-    if (!sent.ok())
-        return sent;
-    if (m_progress)
+    if (sent.ok() && m_progress)
         m_progress(transfer.total, transfer.total);
-    return renameReplacing(temporary, remoteFile);
+    return sent;
 }
 
 OpResult CurlSession::renameReplacing(const QString& from, const QString& to) {

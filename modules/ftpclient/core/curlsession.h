@@ -60,6 +60,8 @@ private:
     OpResult runCommands(const QList<QByteArray>& commands);
     OpResult perform(Transfer* transfer);
     OpResult resultFor(int code, const Transfer* transfer) const;
+    OpResult sendFile(const QString& localFile, const QString& remotePath, bool resume);
+    // Some servers will not rename onto an existing file; those lose the old one a moment early.
     OpResult renameReplacing(const QString& from, const QString& to);
     void log(const QString& line) const;
 
