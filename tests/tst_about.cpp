@@ -1,11 +1,13 @@
 // The About box: its look, closing it, the links, and the system-information button against the
 // stand-in registry.
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include "app/Twips.h"
@@ -65,6 +67,10 @@ void whenModalShows(std::function<void(QWidget*)> act) {
 
 class AboutTest : public QObject {
     Q_OBJECT
+public slots:
+    // Stands in for the desktop's mail program while the tests run.
+    void recordMailAddress(const QUrl& url) { m_mailAddresses << url; }
+
 private slots:
     void layoutTextsAndFonts() {
         TestEnv env;
@@ -192,6 +198,10 @@ private slots:
 
     void linksOpenOneWindowPerClick() {
         TestEnv env;
+        m_mailAddresses.clear();
+        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "recordMailAddress");
+        const auto restore =
+            qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); });
         frmMain* main = env.createMainWindow();
         frmAbout dialog(main);
         dialog.show();
@@ -210,6 +220,10 @@ private slots:
         QCOMPARE(main->ChildForms().size(), before + 3);
         QVERIFY(dialog.isVisible());
         QVERIFY(env.messages.isEmpty());
+        // A browser that hands the e-mail link on gives it the maker's address.
+        (void)QTest::qWaitFor([this] { return !m_mailAddresses.isEmpty(); }, 2000);
+        for (const QUrl& address : std::as_const(m_mailAddresses))
+            QCOMPARE(address, QUrl(QStringLiteral("mailto:") + Texts::MakerEmailAddress));
         dialog.cmdOK->click();
     }
 
@@ -411,6 +425,9 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(runs(secondLog), 0);
     }
+
+private:
+    QList<QUrl> m_mailAddresses;
 };
 
 WEBRIX_TEST_MAIN(AboutTest)
