@@ -28,6 +28,8 @@ void SetUpApplication(QApplication& app) {
     Q_INIT_RESOURCE(webrix);
     app.setApplicationDisplayName(Texts::AppTitle);
     app.setApplicationVersion(Texts::Version);
+    // Lets the desktop match the windows to the installed menu entry.
+    app.setDesktopFileName(QStringLiteral("example.tarvelon.webrix"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/webrix-32.png")));
     InstallFontSubstitutes();
     InstallWindowStyle();
