@@ -1,0 +1,234 @@
+// Browser windows: time from Ctrl+B to the (local) start page loaded, against a bare web view
+// loading the same page, and the memory each further browser window adds to the process tree.
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QMdiSubWindow>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineView>
+#include <cstdio>
+#include <unistd.h>
+
+#include "app/AppSetup.h"
+#include "app/Settings.h"
+#include "app/frmMain.h"
+#include "app/modGeneral.h"
+#include "browser/WebBrowser.h"
+#include "browser/frmBuiltInBrowser.h"
+
+namespace {
+
+constexpr double kOpenTargetMs = 500;
+constexpr double kWindowTargetMb = 120;
+constexpr int kFurtherWindows = 3;
+
+// Serves one small page for every path.
+class LocalPage {
+public:
+    LocalPage() {
+        m_server.listen(QHostAddress::LocalHost);
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    if (!socket->peek(65536).contains("\r\n\r\n"))
+                        return;
+                    socket->readAll();
+                    const QByteArray body = "<html><head><title>Start</title></head><body><h1>"
+                                            "Start page</h1><p>A local page.</p></body></html>";
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+                                  QByteArray::number(body.size()) +
+                                  "\r\nConnection: close\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+    }
+    QString address() const {
+        return QStringLiteral("http://127.0.0.1:%1/start").arg(m_server.serverPort());
+    }
+
+private:
+    QTcpServer m_server;
+};
+
+// Resident memory of this process and all its descendants, in megabytes.
+double processTreeRssMb() {
+    QHash<qint64, QList<qint64>> children;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        // The command name may hold spaces; the fields after its closing bracket are fixed.
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            children[fields[1].toLongLong()] << pid;
+    }
+    const double pageMb = double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+    double total = 0;
+    QList<qint64> pending{qint64(getpid())};
+    while (!pending.isEmpty()) {
+        const qint64 pid = pending.takeLast();
+        QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+        if (statm.open(QIODevice::ReadOnly))
+            total += statm.readAll().split(' ').value(1).toDouble() * pageMb;
+        pending << children.value(pid);
+    }
+    return total;
+}
+
+// Runs a real event loop until the condition holds. QTest's waiting sleeps between rounds of
+// events, which starves the engine's own task queue and would measure the test, not the window.
+template <typename Condition> bool runUntil(Condition condition, int timeoutMs = 30000) {
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start();
+    loop.exec();
+    return condition();
+}
+
+bool waitForLoaded(frmBuiltInBrowser* window, const QString& title) {
+    return runUntil(
+        [&] { return !window->timTimer->isActive() && window->windowTitle() == title; });
+}
+
+void pause(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    runUntil([&] { return clock.elapsed() >= ms; }, ms + 1000);
+}
+
+// Ctrl+B on the main window until the start page's name is in the title.
+double openSharedWindowMs(frmMain* main) {
+    QElapsedTimer clock;
+    clock.start();
+    main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+    auto* window = qobject_cast<frmBuiltInBrowser*>(main->BuiltInBrowser.data());
+    if (!window || !waitForLoaded(window, QStringLiteral("Start")))
+        return -1;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+double bareViewMs(const QString& address) {
+    QElapsedTimer clock;
+    clock.start();
+    QWebEngineView view;
+    view.resize(400, 300);
+    view.show();
+    bool done = false;
+    QObject::connect(&view, &QWebEngineView::loadFinished, [&] { done = true; });
+    view.load(QUrl(address));
+    if (!runUntil([&] { return done; }))
+        return -1;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+void closeShared(frmMain* main) {
+    main->BuiltInBrowser->close();
+    pause(500); // let the closed window and its page go
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    PrepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    SetUpApplication(app);
+
+    QTemporaryDir scratch;
+    QDir(scratch.path()).mkpath(QStringLiteral("program"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
+    modGeneral::setProgramFolderForTesting(scratch.filePath(QStringLiteral("program")));
+    modGeneral::setAppNameForTesting(QStringLiteral("Webrix"));
+
+    LocalPage page;
+    SaveSetting(modGeneral::AppName(), QStringLiteral("Browser"), QStringLiteral("Home"),
+                page.address());
+
+    auto* main = new frmMain;
+    modGeneral::setMainWindow(main);
+    main->Load();
+    main->resize(1000, 750);
+    main->show();
+    (void)QTest::qWaitForWindowExposed(main);
+    const double editorOnlyMb = processTreeRssMb();
+
+    // First use starts the web engine itself; later uses find it running.
+    const double coldMs = openSharedWindowMs(main);
+    const double firstWindowMb = processTreeRssMb();
+    closeShared(main);
+    double warmMs = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        const double ms = openSharedWindowMs(main);
+        warmMs = std::min(warmMs, ms < 0 ? 1e9 : ms);
+        closeShared(main);
+    }
+    double baselineMs = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        const double ms = bareViewMs(page.address());
+        baselineMs = std::min(baselineMs, ms < 0 ? 1e9 : ms);
+    }
+
+    // Memory: the shared window, then further link windows at the same page.
+    openSharedWindowMs(main);
+    pause(1000);
+    const double sharedMb = processTreeRssMb();
+    for (int i = 0; i < kFurtherWindows; ++i) {
+        main->OpenLinkWindow(page.address());
+        auto* window = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
+        if (!window || !waitForLoaded(window, QStringLiteral("Start")))
+            std::printf("link window %d did not load\n", i + 1);
+    }
+    pause(1000);
+    const double furtherMb = processTreeRssMb();
+    const double perWindowMb = (furtherMb - sharedMb) / kFurtherWindows;
+
+    // Other work on the machine slows the engine's processes down; say how busy it was.
+    QFile loadAverage(QStringLiteral("/proc/loadavg"));
+    const QByteArray load =
+        loadAverage.open(QIODevice::ReadOnly) ? loadAverage.readAll().trimmed() : QByteArray("?");
+    std::printf("browser: machine load average %s\n", load.constData());
+    std::printf("browser: Ctrl+B to local start page loaded\n");
+    const auto verdict = [](double ms) { return ms >= 0 && ms < kOpenTargetMs ? "OK" : "OVER"; };
+    std::printf("  first use (engine starts)    %8.1f ms  target < %.0f ms  %s\n", coldMs,
+                kOpenTargetMs, verdict(coldMs));
+    std::printf("  engine running (best of 3)   %8.1f ms  target < %.0f ms  %s\n", warmMs,
+                kOpenTargetMs, verdict(warmMs));
+    std::printf("  baseline: bare web view      %8.1f ms  (window costs %+.1f ms)\n", baselineMs,
+                warmMs - baselineMs);
+    std::printf("browser: memory of the process tree (sum of RSS)\n");
+    std::printf("  editor only                  %8.1f MB\n", editorOnlyMb);
+    std::printf("  first browser window         %8.1f MB  (%+.1f MB)\n", firstWindowMb,
+                firstWindowMb - editorOnlyMb);
+    std::printf("  shared window open           %8.1f MB\n", sharedMb);
+    std::printf("  + %d link windows             %8.1f MB\n", kFurtherWindows, furtherMb);
+    std::printf("  per further window           %8.1f MB  target < %.0f MB  %s\n", perWindowMb,
+                kWindowTargetMb, perWindowMb < kWindowTargetMb ? "OK" : "OVER");
+
+    main->setQuitOnUnload(false);
+    delete main;
+    return 0;
+}
