@@ -76,10 +76,24 @@ void ColourRuns::edit(int pos, int removed, int added) {
             mergeAround(std::size_t(at - m_runs.begin()));
     }
     if (added > 0) {
-        for (auto run = firstEndingAfter(pos); run != m_runs.end(); ++run) {
+        const auto first = firstEndingAfter(pos);
+        for (auto run = first; run != m_runs.end(); ++run) {
             if (run->start >= pos)
                 run->start += added;
             run->end += added;
+        }
+        // Typing mostly lands inside a run of its own colour or next to one: no reshuffling.
+        if (first != m_runs.end() && first->start < pos) {
+            if (inherited && *inherited == first->colour)
+                return; // the run reaching across pos grew over the new text
+        } else if (!inherited) {
+            return; // uncoloured text into a gap
+        } else if (first != m_runs.begin() && std::prev(first)->end == pos &&
+                   std::prev(first)->colour == *inherited) {
+            const auto previous = std::prev(first);
+            previous->end += added;
+            mergeAround(std::size_t(previous - m_runs.begin()));
+            return;
         }
         assign(pos, pos + added, inherited);
     }

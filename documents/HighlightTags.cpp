@@ -25,6 +25,7 @@ quint32 TagColourAt(QStringView text, qsizetype at) {
 TagScan ScanTags(QStringView text) {
     TagScan scan;
     const qsizetype n = text.size();
+    scan.runs.reserve(std::size_t(text.count(u'<'))); // at most one tag for each "<"
     qsizetype searchFrom = 0;
     for (;;) {
         const qsizetype open = text.indexOf(u'<', searchFrom);

@@ -2,10 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QSaveFile>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -70,6 +72,9 @@ void RichTextBox::replaceAllText(const QString& documentText) {
         const QScopedValueRollback<bool> replacing(m_replacingAllText, true);
         setPlainText(documentText);
     }
+    // Kept (shared, not copied) until the first edit, so that colouring right after a load does
+    // not have to read the text back out of the document.
+    m_textSnapshot = documentText;
     emit Change();
 }
 
@@ -173,6 +178,8 @@ void RichTextBox::overlayColourRuns(const std::vector<ColourRuns::Run>& runs) {
 }
 
 QString RichTextBox::documentText() const {
+    if (!m_textSnapshot.isNull())
+        return m_textSnapshot;
     return document()->toRawText();
 }
 
@@ -274,11 +281,23 @@ bool RichTextBox::SaveFile(const QString& path, QString* errorMessage) {
 namespace {
 // Edits touching more blocks than this are left to the next paint.
 constexpr int kImmediateBlocks = 8;
+
+// A line this long is laid out again whole on every edit (Qt shapes whole paragraphs), so it
+// keeps its shaped glyphs between paints and carries formats only around what is shown.
+constexpr int kLongBlock = 10000;
+constexpr int kWindowMargin = 4096; // characters formatted on either side of the shown ones
+
+// The part of a long block that carries formats, relative to the block.
+struct FormatWindow : QTextBlockUserData {
+    int from = 0;
+    int to = 0;
+};
 } // namespace
 
 void RichTextBox::onContentsChange(int position, int removed, int added) {
     if ((removed == 0 && added == 0) || m_replacingAllText)
         return;
+    m_textSnapshot = QString();
     if (m_inInputMethodEvent) {
         m_inputMethodEdited = true; // measured once the event is done, see inputMethodEvent
         return;
@@ -320,24 +339,41 @@ bool RichTextBox::formatBlock(QTextBlock& block) {
     const int preeditLength = int(layout->preeditAreaText().size());
     const QPalette pal = palette();
 
-    QList<QTextLayout::FormatRange> ranges;
-    m_colours.forEachIn(start, start + block.length() - 1, [&](int from, int to, quint32 colour) {
-        const auto qcolour = ColorFromVB(colour, pal);
-        if (!qcolour)
-            return;
-        QTextLayout::FormatRange range;
-        range.start = from - start;
-        range.length = to - from;
-        if (preeditAt >= 0) {
-            // The layout's text holds the preedit string at preeditAt.
-            if (range.start >= preeditAt)
-                range.start += preeditLength;
-            else if (range.start + range.length > preeditAt)
-                range.length += preeditLength;
+    int windowFrom = 0;
+    int windowTo = block.length() - 1;
+    if (block.length() > kLongBlock) {
+        layout->setCacheEnabled(true);
+        const auto [shownFrom, shownTo] = shownCharacters(block);
+        windowFrom = qMax(0, shownFrom - kWindowMargin);
+        windowTo = qMin(block.length() - 1, shownTo + kWindowMargin);
+        auto* window = static_cast<FormatWindow*>(block.userData());
+        if (!window) {
+            window = new FormatWindow;
+            block.setUserData(window);
         }
-        range.format.setForeground(*qcolour);
-        ranges << range;
-    });
+        window->from = windowFrom;
+        window->to = windowTo;
+    }
+
+    QList<QTextLayout::FormatRange> ranges;
+    m_colours.forEachIn(start + windowFrom, start + windowTo,
+                        [&](int from, int to, quint32 colour) {
+                            const auto qcolour = ColorFromVB(colour, pal);
+                            if (!qcolour)
+                                return;
+                            QTextLayout::FormatRange range;
+                            range.start = from - start;
+                            range.length = to - from;
+                            if (preeditAt >= 0) {
+                                // The layout's text holds the preedit string at preeditAt.
+                                if (range.start >= preeditAt)
+                                    range.start += preeditLength;
+                                else if (range.start + range.length > preeditAt)
+                                    range.length += preeditLength;
+                            }
+                            range.format.setForeground(*qcolour);
+                            ranges << range;
+                        });
     if (preeditAt >= 0)
         ranges << m_preeditFormats;
     block.setUserState(m_colourRevision);
@@ -345,6 +381,52 @@ bool RichTextBox::formatBlock(QTextBlock& block) {
         return false;
     layout->setFormats(ranges);
     return true;
+}
+
+std::pair<int, int> RichTextBox::shownCharacters(const QTextBlock& block) const {
+    const int length = block.length() - 1;
+    if (lineWrapMode() != NoWrap)
+        return {0, length};
+    const qreal left = horizontalScrollBar()->value();
+    const qreal right = left + viewport()->width();
+    const QTextLayout* layout = block.layout();
+    if (layout->lineCount() == 1) {
+        const QTextLine line = layout->lineAt(0);
+        return {line.xToCursor(left), line.xToCursor(right)};
+    }
+    // Not laid out yet: a fixed-pitch estimate, which the margin around it absorbs.
+    const qreal advance = qMax<qreal>(1, QFontMetricsF(font()).horizontalAdvance(u'x'));
+    return {qMin(length, int(left / advance)), qMin(length, int(right / advance) + 1)};
+}
+
+void RichTextBox::checkFormatWindows() {
+    // Long lines scrolled sideways past their formatted part get their formats again.
+    const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+    QTextBlock block = firstVisibleBlock();
+    bool stale = false;
+    for (int i = 0; i < rows && block.isValid(); ++i, block = block.next()) {
+        const auto* window = static_cast<const FormatWindow*>(block.userData());
+        if (!window || block.length() <= kLongBlock || block.userState() != m_colourRevision)
+            continue;
+        const auto [shownFrom, shownTo] = shownCharacters(block);
+        if (shownFrom < window->from || shownTo > window->to) {
+            block.setUserState(-1);
+            stale = true;
+        }
+    }
+    if (stale)
+        viewport()->update();
+}
+
+void RichTextBox::scrollContentsBy(int dx, int dy) {
+    QPlainTextEdit::scrollContentsBy(dx, dy);
+    if (dx != 0)
+        checkFormatWindows();
+}
+
+void RichTextBox::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    checkFormatWindows();
 }
 
 void RichTextBox::applyVisibleColours() {

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QTextLayout>
 #include <optional>
+#include <utility>
 
 class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
@@ -52,7 +53,8 @@ public:
     // characters outside them keep theirs.
     void overlayColourRuns(const std::vector<ColourRuns::Run>& runs);
 
-    // The text in document positions: one character (U+2029) per line break. Cheaper than Text().
+    // The text in document positions: one character ('\n' or U+2029) per line break. Cheaper
+    // than Text().
     QString documentText() const;
     // Selects [start, end) given in document positions; the caret ends at `end`.
     void selectDocumentRange(int start, int end);
@@ -91,6 +93,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void replaceAllText(const QString& documentText);
@@ -98,6 +102,8 @@ private:
     void followEdit(int position, int removed, int added);
     void refreshEditedBlocks(int from, int to);
     bool formatBlock(QTextBlock& block);
+    std::pair<int, int> shownCharacters(const QTextBlock& block) const;
+    void checkFormatWindows();
     void applyVisibleColours();
     void invalidateColours() { ++m_colourRevision; }
     QString documentRange(int from, int to) const;
@@ -107,6 +113,7 @@ private:
     // A block whose userState equals this revision shows the current colours.
     int m_colourRevision = 1;
     bool m_replacingAllText = false;
+    QString m_textSnapshot; // the text as loaded, until the first edit (null otherwise)
     bool m_inInputMethodEvent = false;
     bool m_inputMethodEdited = false;
     // The input method's own formats for its preedit text (in the caret block's layout).
