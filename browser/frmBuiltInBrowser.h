@@ -53,8 +53,8 @@ protected:
 private:
     void buildToolbar();
     void setTitle(const QString& title);
-    // The combo box reports editing that ends on a list entry's text as a pick; only real picks
-    // (the list, the arrow keys) may navigate, so Enter and focus changes hold it back.
+    // Later Qt versions report editing that ends on a list entry's text as a pick; only real
+    // picks (the list, the arrow keys) may navigate, so Enter and focus changes hold it back.
     void holdBackEditingPicks();
 
     QWidget* m_client;
