@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -326,6 +328,109 @@ private slots:
         QCOMPARE(changes.size(), 1);
         QCOMPARE(colourLetters(*box), QStringLiteral("ggg..gggg"));
         QCOMPARE(paintedLetters(*box), QStringLiteral("ggg..gggg"));
+    }
+
+    void colourRunsFollowEditsLikeOneColourPerCharacter() {
+        // The run list against a plain list with one colour per character.
+        QRandomGenerator random(4242);
+        for (int round = 0; round < 300; ++round) {
+            ColourRuns runs;
+            QList<std::optional<quint32>> model(int(random.bounded(40)));
+            for (int step = 0; step < 30; ++step) {
+                const int size = int(model.size());
+                const int pos = int(random.bounded(size + 1));
+                const std::optional<quint32> colour =
+                    random.bounded(3) == 0 ? std::nullopt
+                                           : std::optional<quint32>(quint32(random.bounded(3)));
+                switch (random.bounded(3)) {
+                case 0: { // colour a range
+                    const int end = pos + int(random.bounded(size - pos + 1));
+                    runs.assign(pos, end, colour);
+                    for (int i = pos; i < end; ++i)
+                        model[i] = colour;
+                    break;
+                }
+                case 1: { // an edit: new text takes the colour at the insertion point
+                    const int removed = int(random.bounded(qMin(size - pos, 4) + 1));
+                    const int added = int(random.bounded(4));
+                    const std::optional<quint32> inherited =
+                        removed > 0 ? model[pos]
+                                    : (pos > 0 ? model[pos - 1] : (size > 0 ? model[0] : colour));
+                    runs.edit(pos, removed, added);
+                    if (removed == 0 && added == 0)
+                        break;
+                    model.remove(pos, removed);
+                    for (int i = 0; i < added; ++i)
+                        model.insert(pos, size > 0 ? inherited : std::nullopt);
+                    break;
+                }
+                default: { // tags laid over the colours
+                    std::vector<ColourRuns::Run> top;
+                    for (int at = pos; at < size;) {
+                        const int end = at + 1 + int(random.bounded(qMin(size - at, 5)));
+                        top.push_back({at, end, quint32(random.bounded(3))});
+                        for (int i = at; i < end; ++i)
+                            model[i] = top.back().colour;
+                        at = end + int(random.bounded(4));
+                    }
+                    runs.overlay(top);
+                }
+                }
+                QList<std::optional<quint32>> actual;
+                for (int i = 0; i < model.size(); ++i)
+                    actual << runs.colourAt(i);
+                QCOMPARE(actual, model);
+                // Sorted, not overlapping, never empty, neighbours of one colour joined.
+                for (std::size_t i = 0; i < runs.runs().size(); ++i) {
+                    const auto& run = runs.runs()[i];
+                    QVERIFY(run.start < run.end);
+                    QVERIFY(run.end <= model.size());
+                    if (i > 0) {
+                        const auto& before = runs.runs()[i - 1];
+                        QVERIFY(before.end <= run.start);
+                        QVERIFY(before.end < run.start || before.colour != run.colour);
+                    }
+                }
+            }
+        }
+    }
+
+    void longLinesCarryColoursWhereverTheyAreShown() {
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        QString line;
+        while (line.size() < 60000)
+            line += QStringLiteral("<b>bold</b> text ");
+        box->setText(line + QStringLiteral("\r\n<i>short</i>"));
+        HighlightTags(box);
+        box->setSelStart(0);
+        editor.paint();
+        const QTextLayout* layout = box->document()->firstBlock().layout();
+        QVERIFY(layout->cacheEnabled());
+        const auto coversCharacter = [&](int at) {
+            for (const auto& range : layout->formats())
+                if (range.start <= at && at < range.start + range.length)
+                    return true;
+            return false;
+        };
+        QVERIFY(coversCharacter(0));
+        QVERIFY(!coversCharacter(59000)); // far out of view
+
+        // Scrolled to the end of the line, the colours are there too.
+        box->horizontalScrollBar()->setValue(box->horizontalScrollBar()->maximum());
+        editor.paint();
+        int last = int(line.lastIndexOf(u'<'));
+        QVERIFY(coversCharacter(last));
+        QVERIFY(!coversCharacter(0));
+        QCOMPARE(box->document()->lastBlock().layout()->formats().size(), 2);
+
+        // Typing at the end of the long line keeps its colours in view.
+        box->setSelStart(int(line.size()));
+        QTest::keyClicks(box, QStringLiteral("<p>"));
+        editor.paint();
+        QVERIFY(coversCharacter(last));
+        QCOMPARE(*box->colourRuns().colourAt(last), quint32(0x4000));
     }
 
     void moveRefusesNegativeSizes() {
