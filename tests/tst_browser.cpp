@@ -351,6 +351,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(windows.first()->brwWebBrowser->url(),
                                   QUrl(Texts::MakerSiteAddress), kLoadTimeout);
         QVERIFY(m_blocker.wasAsked(Texts::MakerSiteAddress));
+
+        // A link that is no address at all still opens a window that keeps working.
+        main->OpenLinkWindow(QStringLiteral(":: \x01 nonsense ::"));
+        auto* odd = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
+        QVERIFY(odd && !windows.contains(odd));
+        QTRY_VERIFY_WITH_TIMEOUT(!odd->timTimer->isActive(), kLoadTimeout);
+        QVERIFY(odd->windowTitle() != QLatin1String("Working..."));
+        QVERIFY(env.messages.isEmpty());
     }
 
     void addressBoxEnterListPicksAndHistory() {
