@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTranslator>
 
 #ifdef Q_OS_UNIX
@@ -21,6 +22,8 @@ void PrepareWebEngineEnvironment() {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine describes its whole set-up on every start; users need not see it.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
 void SetUpApplication(QApplication& app) {
