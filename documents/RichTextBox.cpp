@@ -325,14 +325,14 @@ void RichTextBox::refreshEditedBlocks(int from, int to) {
     // Inside the document's change notification: the layout is redone right after this with the
     // new formats, and no change is left pending for the next edit to report.
     for (;;) {
-        formatBlock(block);
+        formatBlock(block, true);
         if (block == end)
             break;
         block = block.next();
     }
 }
 
-bool RichTextBox::formatBlock(QTextBlock& block) {
+bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
     QTextLayout* layout = block.layout();
     const int start = block.position();
     const int preeditAt = layout->preeditAreaText().isEmpty() ? -1 : layout->preeditAreaPosition();
@@ -343,10 +343,17 @@ bool RichTextBox::formatBlock(QTextBlock& block) {
     int windowTo = block.length() - 1;
     if (block.length() > kLongBlock) {
         layout->setCacheEnabled(true);
-        const auto [shownFrom, shownTo] = shownCharacters(block);
-        windowFrom = qMax(0, shownFrom - kWindowMargin);
-        windowTo = qMin(block.length() - 1, shownTo + kWindowMargin);
         auto* window = static_cast<FormatWindow*>(block.userData());
+        if (window && afterEdit) {
+            // The edit dropped the block's glyphs: measuring the view would shape the whole line
+            // once more, so the window stays where it was (its margin covers the caret's moves).
+            windowFrom = qMin(window->from, block.length() - 1);
+            windowTo = qMin(window->to, block.length() - 1);
+        } else {
+            const auto [shownFrom, shownTo] = shownCharacters(block, !afterEdit);
+            windowFrom = qMax(0, shownFrom - kWindowMargin);
+            windowTo = qMin(block.length() - 1, shownTo + kWindowMargin);
+        }
         if (!window) {
             window = new FormatWindow;
             block.setUserData(window);
@@ -383,14 +390,15 @@ bool RichTextBox::formatBlock(QTextBlock& block) {
     return true;
 }
 
-std::pair<int, int> RichTextBox::shownCharacters(const QTextBlock& block) const {
+std::pair<int, int> RichTextBox::shownCharacters(const QTextBlock& block, bool measure) const {
     const int length = block.length() - 1;
     if (lineWrapMode() != NoWrap)
         return {0, length};
     const qreal left = horizontalScrollBar()->value();
     const qreal right = left + viewport()->width();
     const QTextLayout* layout = block.layout();
-    if (layout->lineCount() == 1) {
+    // Laid-out lines of a long block keep their glyphs (cache enabled), so measuring is cheap.
+    if (measure && layout->lineCount() == 1 && layout->cacheEnabled()) {
         const QTextLine line = layout->lineAt(0);
         return {line.xToCursor(left), line.xToCursor(right)};
     }
@@ -408,7 +416,7 @@ void RichTextBox::checkFormatWindows() {
         const auto* window = static_cast<const FormatWindow*>(block.userData());
         if (!window || block.length() <= kLongBlock || block.userState() != m_colourRevision)
             continue;
-        const auto [shownFrom, shownTo] = shownCharacters(block);
+        const auto [shownFrom, shownTo] = shownCharacters(block, true);
         if (shownFrom < window->from || shownTo > window->to) {
             block.setUserState(-1);
             stale = true;
@@ -516,7 +524,7 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent* event) {
         if (removed > 0 || added > 0)
             followEdit(from + int(prefix), removed, added);
     }
-    formatBlock(caretBlock);
+    formatBlock(caretBlock, true);
     // Outside the document's own notification setFormats leaves its change pending: hand it to
     // the layout now rather than to the next edit's report.
     const int end = caretBlock.position() + caretBlock.length();

@@ -101,8 +101,8 @@ private:
     void onContentsChange(int position, int removed, int added);
     void followEdit(int position, int removed, int added);
     void refreshEditedBlocks(int from, int to);
-    bool formatBlock(QTextBlock& block);
-    std::pair<int, int> shownCharacters(const QTextBlock& block) const;
+    bool formatBlock(QTextBlock& block, bool afterEdit = false);
+    std::pair<int, int> shownCharacters(const QTextBlock& block, bool measure) const;
     void checkFormatWindows();
     void applyVisibleColours();
     void invalidateColours() { ++m_colourRevision; }
