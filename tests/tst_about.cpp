@@ -16,6 +16,7 @@
 #include "dialogs/Registry.h"
 #include "dialogs/frmAbout.h"
 #include "resources/Texts.h"
+#include "tests/support/ModalDialogs.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -43,26 +44,6 @@ int runs(const QString& log) {
     return int(TestEnv::readFile(log).count('\n'));
 }
 
-void whenModalShows(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    auto* elapsed = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && (*elapsed += 10) < 5000)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        delete elapsed;
-        if (modal) {
-            act(modal);
-        } else {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible())
-                    dialog->reject();
-        }
-    });
-    timer->start(10);
-}
 } // namespace
 
 class AboutTest : public QObject {

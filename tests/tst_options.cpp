@@ -14,32 +14,8 @@
 #include "app/frmMain.h"
 #include "dialogs/frmProgramOptions.h"
 #include "resources/Texts.h"
+#include "tests/support/ModalDialogs.h"
 #include "tests/support/TestEnv.h"
-
-namespace {
-// Calls act with the modal dialog once it is up; gives up (closing every dialog) after a while
-// so a test can never hang on it.
-void whenModalShows(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    auto* elapsed = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal && (*elapsed += 10) < 5000)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        delete elapsed;
-        if (modal) {
-            act(modal);
-        } else {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible())
-                    dialog->reject();
-        }
-    });
-    timer->start(10);
-}
-} // namespace
 
 class OptionsTest : public QObject {
     Q_OBJECT
