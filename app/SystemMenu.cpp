@@ -20,6 +20,11 @@ void removeFromMdiMenu(QMdiSubWindow* child) {
             QAction* action = actions[i];
             if (!action->isSeparator() && action->shortcuts().contains(QKeySequence::Close)) {
                 menu->removeAction(action);
+                // The child also carries the menu's actions for their shortcuts (Ctrl+F4,
+                // Ctrl+W), which would otherwise still close it and clash with the main menu.
+                child->removeAction(action);
+                action->setShortcuts({});
+                action->setEnabled(false);
                 if (i > 0 && actions[i - 1]->isSeparator())
                     menu->removeAction(actions[i - 1]);
                 break;

@@ -269,6 +269,18 @@ private slots:
         // A key the editor does not own reaches the menu as well.
         QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(main->ChildForms().size(), 2);
+
+        // Ctrl+W and Ctrl+F belong to the Modules menu, not to the child window's own Close.
+        for (const char* name : {"mnuModulesWebServer", "mnuModulesFTPClient"}) {
+            QAction* item = main->MenuItem(name);
+            QObject::disconnect(item, &QAction::triggered, main, nullptr);
+            QSignalSpy triggered(item, &QAction::triggered);
+            QWidget* focused = main->ActiveDocument()->rtfDocument;
+            focused->setFocus();
+            QTest::keyClick(focused, item->shortcut()[0].key(), Qt::ControlModifier);
+            QCOMPARE(triggered.size(), 1);
+        }
+        QCOMPARE(main->ChildForms().size(), 2);
     }
 
     void viewTogglesShowAndHideBars() {
