@@ -153,6 +153,12 @@ void typeAddress(frmBuiltInBrowser* window, const QString& text) {
 
 constexpr int kLoadTimeout = 20000;
 
+// A shown main window whose browser windows start at the given page.
+frmMain* mainWithStartPage(TestEnv& env, const QString& address) {
+    env.storeSetting(QStringLiteral("Browser"), QStringLiteral("Home"), address);
+    return env.createMainWindow();
+}
+
 } // namespace
 
 class BrowserTest : public QObject {
@@ -173,8 +179,7 @@ private slots:
     void startPageShowsWorkingThenThePageName() {
         TestEnv env;
         LocalSite site;
-        env.storeSetting(QStringLiteral("Browser"), QStringLiteral("Home"), site.address("/a"));
-        frmMain* main = env.createMainWindow();
+        frmMain* main = mainWithStartPage(env, site.address("/a"));
         QCOMPARE(main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->shortcut(),
                  QKeySequence(QStringLiteral("Ctrl+B")));
         main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
@@ -287,8 +292,7 @@ private slots:
     void sharedWindowIsReusedAndReloadedAfterClosing() {
         TestEnv env;
         LocalSite site;
-        env.storeSetting(QStringLiteral("Browser"), QStringLiteral("Home"), site.address("/a"));
-        frmMain* main = env.createMainWindow();
+        frmMain* main = mainWithStartPage(env, site.address("/a"));
         main->mnuExtrasBuiltInBrowser_Click();
         frmBuiltInBrowser* window = sharedBrowser(main);
         QTRY_VERIFY_WITH_TIMEOUT(settledAt(window, QStringLiteral("Page /a")), kLoadTimeout);
@@ -323,8 +327,7 @@ private slots:
     void linkWindowsAreNewEachTime() {
         TestEnv env;
         LocalSite site;
-        env.storeSetting(QStringLiteral("Browser"), QStringLiteral("Home"), site.address("/a"));
-        frmMain* main = env.createMainWindow();
+        frmMain* main = mainWithStartPage(env, site.address("/a"));
         main->OpenLinkWindow(site.address("/b"));
         main->OpenLinkWindow(site.address("/b"));
         const QList<frmBuiltInBrowser*> windows = browserWindows(main);
@@ -364,8 +367,7 @@ private slots:
     void addressBoxEnterListPicksAndHistory() {
         TestEnv env;
         LocalSite site;
-        env.storeSetting(QStringLiteral("Browser"), QStringLiteral("Home"), site.address("/a"));
-        frmMain* main = env.createMainWindow();
+        frmMain* main = mainWithStartPage(env, site.address("/a"));
         main->mnuExtrasBuiltInBrowser_Click();
         frmBuiltInBrowser* window = sharedBrowser(main);
         QTRY_VERIFY_WITH_TIMEOUT(settledAt(window, QStringLiteral("Page /a")), kLoadTimeout);
@@ -439,8 +441,7 @@ private slots:
     void toolbarButtons() {
         TestEnv env;
         LocalSite site;
-        env.storeSetting(QStringLiteral("Browser"), QStringLiteral("Home"), site.address("/a"));
-        frmMain* main = env.createMainWindow();
+        frmMain* main = mainWithStartPage(env, site.address("/a"));
         main->mnuExtrasBuiltInBrowser_Click();
         frmBuiltInBrowser* window = sharedBrowser(main);
         WebBrowser* browser = window->brwWebBrowser;
