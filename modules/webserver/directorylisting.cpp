@@ -26,7 +26,8 @@ QByteArray directoryListingHtml(const QString& canonicalRoot, const QString& dir
     for (const QFileInfo& entry : entries) {
         if (entry.fileName().startsWith(QLatin1Char('.')))
             continue;
-        if (entry.isSymLink() && !isInsideRoot(canonicalRoot, entry.canonicalFilePath()))
+        if (entry.isSymLink() && (!isInsideRoot(canonicalRoot, entry.canonicalFilePath()) ||
+                                  isHiddenBelowRoot(canonicalRoot, entry.canonicalFilePath())))
             continue;
         const bool isDir = entry.isDir();
         const QString shownName = entry.fileName() + (isDir ? QStringLiteral("/") : QString());

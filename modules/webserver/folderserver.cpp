@@ -1,13 +1,46 @@
 #include "folderserver.h"
 
+#include "hostcheck.h"
 #include "staticfileserver.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMetaMethod>
 #include <QNetworkInterface>
 #include <QTcpServer>
 
 namespace webserver {
+
+namespace {
+
+// Why the address and port cannot be listened on, told by trying them with a plain socket.
+QString listenFailure(const QHostAddress& address, quint16 port, quint16* suggestedPort) {
+    QTcpServer probe;
+    QString message;
+    const bool listened = probe.listen(address, port);
+    const QAbstractSocket::SocketError error = probe.serverError();
+    probe.close();
+    if (!listened && error == QAbstractSocket::AddressInUseError) {
+        *suggestedPort = FolderServer::findFreePort(address, port == 65535 ? 1024 : port + 1);
+        message = QStringLiteral("A megadott port (%1) már foglalt: egy másik program "
+                                 "vagy a Web szerver egy másik példánya használja.")
+                      .arg(port);
+    } else if (!listened && error == QAbstractSocket::SocketAccessError) {
+        *suggestedPort = FolderServer::findFreePort(address, 8080);
+        message = QStringLiteral("A(z) %1 portot csak rendszergazda használhatja. "
+                                 "Válasszon 1024 feletti portot.")
+                      .arg(port);
+    } else {
+        return QStringLiteral("A szerver nem indítható a(z) %1 porton:\n%2")
+            .arg(port)
+            .arg(listened ? QStringLiteral("a kiszolgáló nem indult el.") : probe.errorString());
+    }
+    if (*suggestedPort != 0)
+        message += QStringLiteral("\nJavasolt szabad port: %1").arg(*suggestedPort);
+    return message;
+}
+
+} // namespace
 
 FolderServer::FolderServer(QObject* parent) : QObject(parent) {
     qRegisterMetaType<webserver::RequestLogEntry>();
@@ -33,45 +66,35 @@ StartResult FolderServer::start(const QString& folder, quint16 port, bool allInt
 
     const QHostAddress address =
         allInterfaces ? QHostAddress(QHostAddress::Any) : QHostAddress(QHostAddress::LocalHost);
-    auto* server = new StaticFileServer(folderInfo.canonicalFilePath(), this);
-    auto* listener = new QTcpServer(server);
-    if (!listener->listen(address, port)) {
-        if (listener->serverError() == QAbstractSocket::AddressInUseError) {
-            result.suggestedPort = findFreePort(address, port == 65535 ? 1024 : port + 1);
-            result.message = QStringLiteral("A megadott port (%1) már foglalt: egy másik program "
-                                            "vagy a Web szerver egy másik példánya használja.")
-                                 .arg(port);
-            if (result.suggestedPort != 0)
-                result.message +=
-                    QStringLiteral("\nJavasolt szabad port: %1").arg(result.suggestedPort);
-        } else if (listener->serverError() == QAbstractSocket::SocketAccessError) {
-            result.suggestedPort = findFreePort(address, 8080);
-            result.message = QStringLiteral("A(z) %1 portot csak rendszergazda használhatja. "
-                                            "Válasszon 1024 feletti portot.")
-                                 .arg(port);
-            if (result.suggestedPort != 0)
-                result.message +=
-                    QStringLiteral("\nJavasolt szabad port: %1").arg(result.suggestedPort);
-        } else {
-            result.message = QStringLiteral("A szerver nem indítható a(z) %1 porton:\n%2")
-                                 .arg(port)
-                                 .arg(listener->errorString());
-        }
+    auto* server = new StaticFileServer(
+        folderInfo.canonicalFilePath(),
+        allInterfaces ? HostCheck::withLocalNetwork() : HostCheck::loopbackOnly(), this);
+    if (!server->listen(address, port)) {
         delete server;
+        result.message = listenFailure(address, port, &result.suggestedPort);
         return result;
     }
-    server->bind(listener);
+    server->setLogging(logWanted());
     connect(server, &StaticFileServer::requestServed, this, &FolderServer::requestServed);
     connect(server, &StaticFileServer::servedFolderMissing, this,
             &FolderServer::servedFolderMissing);
 
     m_server = server;
-    m_port = listener->serverPort();
+    m_port = server->port();
     m_allInterfaces = allInterfaces;
     result.ok = true;
     result.port = m_port;
     emit runningChanged(true);
     return result;
+}
+
+bool FolderServer::logWanted() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&FolderServer::requestServed));
+}
+
+void FolderServer::connectNotify(const QMetaMethod& signal) {
+    if (signal == QMetaMethod::fromSignal(&FolderServer::requestServed) && m_server)
+        m_server->setLogging(true);
 }
 
 void FolderServer::stop() {

@@ -46,7 +46,12 @@ signals:
     void servedFolderMissing();
     void runningChanged(bool running);
 
+protected:
+    void connectNotify(const QMetaMethod& signal) override;
+
 private:
+    bool logWanted() const;
+
     QPointer<StaticFileServer> m_server;
     quint16 m_port = 0;
     bool m_allInterfaces = false;

@@ -1,6 +1,5 @@
 #include "safepath.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -38,9 +37,22 @@ bool isInsideRoot(const QString& canonicalRoot, const QString& canonicalCandidat
 #endif
 }
 
+bool isHiddenBelowRoot(const QString& canonicalRoot, const QString& canonicalCandidate) {
+    if (!isInsideRoot(canonicalRoot, canonicalCandidate) || canonicalCandidate == canonicalRoot)
+        return false;
+    const qsizetype start =
+        canonicalRoot.size() + (canonicalRoot.endsWith(QLatin1Char('/')) ? 0 : 1);
+    const QStringView below = QStringView(canonicalCandidate).mid(start);
+    for (const QStringView segment : below.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (segment.startsWith(QLatin1Char('.')))
+            return true;
+    }
+    return false;
+}
+
 ResolvedPath resolveRequestPath(const QString& canonicalRoot, const QByteArray& encodedPath) {
     ResolvedPath result;
-    if (canonicalRoot.isEmpty() || !QFileInfo(canonicalRoot).isDir()) {
+    if (canonicalRoot.isEmpty()) {
         result.kind = ResolvedPath::Kind::RootMissing;
         return result;
     }
@@ -71,22 +83,51 @@ ResolvedPath resolveRequestPath(const QString& canonicalRoot, const QByteArray& 
     }
     result.cleanUrlPath = QLatin1Char('/') + accepted.join(QLatin1Char('/'));
 
-    const QString joined = accepted.isEmpty()
-                               ? canonicalRoot
-                               : QDir(canonicalRoot).filePath(accepted.join(QLatin1Char('/')));
-    const QFileInfo info(joined);
-    const QString canonical = info.canonicalFilePath();
-    if (canonical.isEmpty()) {
-        // Missing, or a symbolic link whose target is gone.
-        result.kind =
-            info.isSymLink() ? ResolvedPath::Kind::Forbidden : ResolvedPath::Kind::NotFound;
+    // Walked down one name at a time without following anything: a path without symbolic links
+    // is already canonical, and only one that has a link needs the full resolution.
+    const QString prefix =
+        canonicalRoot.endsWith(QLatin1Char('/')) ? canonicalRoot : canonicalRoot + QLatin1Char('/');
+    QString canonical = canonicalRoot;
+    QFileInfo target(canonicalRoot);
+    bool throughLink = false;
+    for (qsizetype i = 0; i < accepted.size(); ++i) {
+        canonical = (i == 0 ? prefix : canonical + QLatin1Char('/')) + accepted[i];
+        target = QFileInfo(canonical);
+        if (target.isSymLink()) {
+            throughLink = true;
+            break;
+        }
+        if (!target.exists())
+            break;
+    }
+    if (throughLink) {
+        const QFileInfo info(prefix + accepted.join(QLatin1Char('/')));
+        canonical = info.canonicalFilePath();
+        if (canonical.isEmpty()) {
+            // Missing, or a symbolic link whose target is gone.
+            result.kind =
+                info.isSymLink() ? ResolvedPath::Kind::Forbidden : ResolvedPath::Kind::NotFound;
+            return result;
+        }
+        if (!isInsideRoot(canonicalRoot, canonical)) {
+            result.kind = ResolvedPath::Kind::Forbidden;
+            return result;
+        }
+        if (isHiddenBelowRoot(canonicalRoot, canonical)) {
+            result.kind = ResolvedPath::Kind::NotFound;
+            return result;
+        }
+        target = QFileInfo(canonical);
+    }
+    if (accepted.isEmpty() && !target.isDir()) {
+        result.kind = ResolvedPath::Kind::RootMissing;
         return result;
     }
-    if (!isInsideRoot(canonicalRoot, canonical)) {
-        result.kind = ResolvedPath::Kind::Forbidden;
+    if (!target.exists()) {
+        result.kind = QFileInfo(canonicalRoot).isDir() ? ResolvedPath::Kind::NotFound
+                                                       : ResolvedPath::Kind::RootMissing;
         return result;
     }
-    const QFileInfo target(canonical);
     if (target.isDir()) {
         result.kind = ResolvedPath::Kind::Directory;
     } else if (target.isFile()) {

@@ -15,10 +15,15 @@ struct ResolvedPath {
 
 // Maps a percent-encoded URL path below canonicalRoot. Anything that could reach outside the
 // root (dot-dot segments in any encoding, backslashes, NUL, drive letters, symbolic links
-// leading out) is Forbidden; names starting with a dot are treated as absent.
+// leading out) is Forbidden; names starting with a dot, and links leading to them, are treated
+// as absent.
 ResolvedPath resolveRequestPath(const QString& canonicalRoot, const QByteArray& encodedPath);
 
 // True when candidate (canonical) is root itself or lies below it.
 bool isInsideRoot(const QString& canonicalRoot, const QString& canonicalCandidate);
+
+// True when candidate (canonical, inside root) is a dot-file or lies in a dot-folder below root,
+// as a symbolic link with an ordinary name may lead there.
+bool isHiddenBelowRoot(const QString& canonicalRoot, const QString& canonicalCandidate);
 
 } // namespace webserver

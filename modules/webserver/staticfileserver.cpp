@@ -1,278 +1,337 @@
 #include "staticfileserver.h"
 
-#include "byterange.h"
-#include "contenttype.h"
-#include "directorylisting.h"
-#include "filestreamer.h"
-#include "httpdate.h"
-#include "safepath.h"
+#include "connectionwatchdog.h"
+#include "replybuilder.h"
+#include "requestlimits.h"
 
+#include <QByteArrayView>
 #include <QFile>
-#include <QFileInfo>
-#include <QHttpServerRequest>
-#include <QTcpSocket>
-#include <QUrl>
+#include <QThread>
+
+#include <microhttpd.h>
+
+#include <csignal>
+#include <cstring>
+
+#ifdef Q_OS_WIN
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#endif
 
 namespace webserver {
 
 namespace {
 
-constexpr qint64 kCharsetSampleSize = 64 * 1024;
+constexpr int kMaxEngineThreads = 4;
+constexpr qsizetype kMaxLoggedMethod = 16;
+constexpr qsizetype kMaxLoggedPath = 300;
 
-QString methodName(QHttpServerRequest::Method method) {
-    switch (method) {
-    case QHttpServerRequest::Method::Get:
-        return QStringLiteral("GET");
-    case QHttpServerRequest::Method::Head:
-        return QStringLiteral("HEAD");
-    case QHttpServerRequest::Method::Post:
-        return QStringLiteral("POST");
-    case QHttpServerRequest::Method::Put:
-        return QStringLiteral("PUT");
-    case QHttpServerRequest::Method::Delete:
-        return QStringLiteral("DELETE");
-    case QHttpServerRequest::Method::Options:
-        return QStringLiteral("OPTIONS");
-    case QHttpServerRequest::Method::Patch:
-        return QStringLiteral("PATCH");
-    case QHttpServerRequest::Method::Connect:
-        return QStringLiteral("CONNECT");
-    case QHttpServerRequest::Method::Trace:
-        return QStringLiteral("TRACE");
-    default:
-        return QStringLiteral("?");
-    }
-}
-
-QByteArray encodedPathOf(const QHttpServerRequest& request) {
-    return request.url().path(QUrl::FullyEncoded).toUtf8();
-}
-
-// The path as a person reads it in the log; control characters would garble the line.
-QString displayPath(const QHttpServerRequest& request) {
-    QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(encodedPathOf(request)));
+// The path as a person reads it in the log; control characters would garble the line and a
+// hostile 8 KB address must not flood it.
+QString displayPath(const QByteArray& encodedPath) {
+    QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(encodedPath));
     for (QChar& c : path) {
         if (c.category() == QChar::Other_Control)
             c = QLatin1Char('?');
     }
-    constexpr qsizetype kMaxShown = 300; // a hostile 100 KB address must not flood the log
-    if (path.size() > kMaxShown)
-        path = path.left(kMaxShown) + QStringLiteral("…");
+    if (path.size() > kMaxLoggedPath)
+        path = path.left(kMaxLoggedPath) + QStringLiteral("…");
     return path.isEmpty() ? QStringLiteral("/") : path;
 }
 
-QByteArray encodeUrlPath(const QString& path) {
-    return QUrl::toPercentEncoding(path, "/");
+QString displayMethod(const char* method) {
+    QString name = QString::fromLatin1(method).left(kMaxLoggedMethod);
+    for (QChar& c : name) {
+        if (c.unicode() < 0x21 || c.unicode() > 0x7e)
+            c = QLatin1Char('?');
+    }
+    return name;
+}
+
+QByteArray headerValue(MHD_Connection* connection, const char* name) {
+    const char* value = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
+    return value ? QByteArray(value) : QByteArray();
+}
+
+// The query as sent, rebuilt from the engine's argument list (which keeps it escaped).
+MHD_Result appendArgument(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    auto* query = static_cast<QByteArray*>(cls);
+    if (!query->isEmpty())
+        *query += '&';
+    *query += key;
+    if (value) {
+        *query += '=';
+        *query += value;
+    }
+    return MHD_YES;
+}
+
+struct HeadSize {
+    qsizetype longestLine = 0;
+};
+
+MHD_Result measureHeader(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    auto* size = static_cast<HeadSize*>(cls);
+    const qsizetype line =
+        qsizetype(std::strlen(key)) + (value ? qsizetype(std::strlen(value)) : 0) + 2;
+    size->longestLine = qMax(size->longestLine, line);
+    return MHD_YES;
+}
+
+// Paths reach the reply builder exactly as sent; it decodes them once itself.
+size_t keepEscaped(void*, MHD_Connection*, char* text) {
+    return std::strlen(text);
+}
+
+QHostAddress clientAddress(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+    return info && info->client_addr ? QHostAddress(info->client_addr) : QHostAddress();
+}
+
+ConnectionWatchdog::Watched* watchedOf(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info ? static_cast<ConnectionWatchdog::Watched*>(info->socket_context) : nullptr;
 }
 
 } // namespace
 
-StaticFileServer::StaticFileServer(const QString& canonicalRoot, QObject* parent)
-    : QAbstractHttpServer(parent), m_root(canonicalRoot) {}
+struct StaticFileServer::Engine {
+    static MHD_Result onRequest(void* cls, MHD_Connection* connection, const char* url,
+                                const char* method, const char* version, const char* uploadData,
+                                size_t* uploadDataSize, void** requestContext);
+    static void onConnection(void* cls, MHD_Connection* connection, void** socketContext,
+                             MHD_ConnectionNotificationCode code);
+    static void onCompleted(void* cls, MHD_Connection* connection, void** requestContext,
+                            MHD_RequestTerminationCode code);
+    static MHD_Result send(MHD_Connection* connection, Reply& reply, bool closeAfter);
+};
 
-bool StaticFileServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
-    Reply reply = buildReply(request);
-    send(reply, request, socket);
+MHD_Result StaticFileServer::Engine::send(MHD_Connection* connection, Reply& reply,
+                                          bool closeAfter) {
+    MHD_Response* response = nullptr;
+    if (reply.sendsFile()) {
+        // The engine closes the descriptor with the response.
+        response = MHD_create_response_from_fd_at_offset64(
+            static_cast<uint64_t>(reply.contentLength), reply.file.descriptor(),
+            static_cast<uint64_t>(reply.fileOffset));
+        if (response)
+            reply.file.release();
+    } else {
+        response = MHD_create_response_from_buffer(static_cast<size_t>(reply.body.size()),
+                                                   const_cast<char*>(reply.body.constData()),
+                                                   MHD_RESPMEM_MUST_COPY);
+    }
+    if (!response)
+        return MHD_NO; // out of memory: the engine drops the connection
+    MHD_add_response_header(response, "Cache-Control", "no-cache");
+    MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
+    for (const auto& [name, value] : reply.headers)
+        MHD_add_response_header(response, name.constData(), value.constData());
+    if (closeAfter)
+        MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+    const MHD_Result queued =
+        MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
+    MHD_destroy_response(response);
+    return queued;
+}
+
+MHD_Result StaticFileServer::Engine::onRequest(void* cls, MHD_Connection* connection,
+                                               const char* url, const char* method,
+                                               const char* version, const char*,
+                                               size_t* uploadDataSize, void** requestContext) {
+    auto* server = static_cast<StaticFileServer*>(cls);
+    static int answerOnNextCall = 0;
+    const bool isGet = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0;
+    const bool isHead = std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
+
+    FileRequest request;
+    request.encodedPath = url;
+    MHD_get_connection_values(connection, MHD_GET_ARGUMENT_KIND, appendArgument,
+                              &request.encodedQuery);
+
+    Reply reply;
+    bool closeAfter = true;
+    if (*requestContext == nullptr) {
+        // The head is in. Whatever is refused is answered now: the engine then drops the
+        // connection and reads nothing more of a body.
+        if (ConnectionWatchdog::Watched* watched = watchedOf(connection))
+            ConnectionWatchdog::clearDeadline(watched);
+        HeadSize head;
+        MHD_get_connection_values(connection, MHD_HEADER_KIND, measureHeader, &head);
+        const qsizetype requestLine = qsizetype(std::strlen(method) + std::strlen(version)) +
+                                      request.encodedPath.size() + request.encodedQuery.size() + 3;
+        const MHD_ConnectionInfo* headInfo =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+        const qsizetype headSize = headInfo ? qsizetype(headInfo->header_size) : 0;
+
+        if (requestLine > limits::kMaxLineBytes) {
+            reply = errorReply(414, QStringLiteral("A kért cím túl hosszú."));
+        } else if (head.longestLine > limits::kMaxLineBytes || headSize > limits::kMaxHeadBytes) {
+            reply = errorReply(431, QStringLiteral("A kérés fejlécei túl hosszúak."));
+        } else if (!server->m_hosts.accepts(headerValue(connection, MHD_HTTP_HEADER_HOST))) {
+            // A page from elsewhere whose name was pointed at this computer (DNS rebinding).
+            reply = errorReply(421, QStringLiteral("Ez a szerver csak a saját címén érhető el."));
+        } else if (!isGet && !isHead) {
+            reply =
+                errorReply(405, QStringLiteral("Ez a szerver csak GET és HEAD kéréseket fogad."));
+            reply.headers.emplaceBack("Allow", "GET, HEAD");
+        } else if (!headerValue(connection, MHD_HTTP_HEADER_TRANSFER_ENCODING).isEmpty() ||
+                   headerValue(connection, MHD_HTTP_HEADER_CONTENT_LENGTH).toLongLong() != 0) {
+            reply = errorReply(413, QStringLiteral("A GET és HEAD kérésnek nem lehet törzse."));
+        } else {
+            // Answered on the next call, once the engine knows the request is complete, so the
+            // connection can stay open for the next one.
+            *requestContext = &answerOnNextCall;
+            return MHD_YES;
+        }
+    } else {
+        if (*uploadDataSize != 0) { // cannot happen: a request with a body was refused above
+            *uploadDataSize = 0;
+            return MHD_YES;
+        }
+        request.ifModifiedSince = headerValue(connection, MHD_HTTP_HEADER_IF_MODIFIED_SINCE);
+        request.range = headerValue(connection, MHD_HTTP_HEADER_RANGE);
+        request.ifRange = headerValue(connection, MHD_HTTP_HEADER_IF_RANGE);
+        reply = buildReply(server->m_root, request);
+        closeAfter = false; // the engine still honours a client's "Connection: close"
+    }
+
+    const MHD_Result queued = send(connection, reply, closeAfter);
+    if (reply.status == 503)
+        server->queueLogEntry({}, true);
+    if (!server->m_logging.load(std::memory_order_relaxed))
+        return queued;
+
+    RequestLogEntry entry;
+    entry.time = QDateTime::currentDateTime();
+    entry.method = displayMethod(method);
+    entry.path = displayPath(request.encodedPath.left(limits::kMaxLineBytes));
+    entry.status = reply.status;
+    entry.bytes = (isHead || reply.status == 304) ? 0 : reply.contentLength;
+    entry.client = clientAddress(connection).toString();
+    server->queueLogEntry(std::move(entry), false);
+    return queued;
+}
+
+void StaticFileServer::Engine::onConnection(void* cls, MHD_Connection* connection,
+                                            void** socketContext,
+                                            MHD_ConnectionNotificationCode code) {
+    auto* server = static_cast<StaticFileServer*>(cls);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+        const MHD_ConnectionInfo* info =
+            MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+        if (info)
+            *socketContext = server->m_watchdog->watch(static_cast<qintptr>(info->connect_fd),
+                                                       limits::kHeaderTimeoutSeconds);
+    } else if (*socketContext) {
+        server->m_watchdog->forget(static_cast<ConnectionWatchdog::Watched*>(*socketContext));
+        *socketContext = nullptr;
+    }
+}
+
+void StaticFileServer::Engine::onCompleted(void*, MHD_Connection* connection, void**,
+                                           MHD_RequestTerminationCode) {
+    // The next request's head must arrive within the idle time, however it trickles in.
+    if (ConnectionWatchdog::Watched* watched = watchedOf(connection))
+        ConnectionWatchdog::setDeadline(watched, limits::kIdleTimeoutSeconds);
+}
+
+StaticFileServer::StaticFileServer(const QString& canonicalRoot, const HostCheck& hosts,
+                                   QObject* parent)
+    : QObject(parent), m_root(canonicalRoot), m_hosts(hosts) {}
+
+StaticFileServer::~StaticFileServer() {
+    // Closes the listener and every connection, and waits for the engine's threads.
+    if (m_daemon)
+        MHD_stop_daemon(m_daemon);
+    m_watchdog.reset();
+}
+
+bool StaticFileServer::listen(const QHostAddress& address, quint16 port) {
+    if (m_daemon)
+        return false;
+#ifndef Q_OS_WIN
+    // A client hanging up mid-file must not end the program.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+    m_watchdog = std::make_unique<ConnectionWatchdog>();
+
+    sockaddr_in v4{};
+    v4.sin_family = AF_INET;
+    v4.sin_port = htons(port);
+    sockaddr_in6 v6{};
+    v6.sin6_family = AF_INET6;
+    v6.sin6_port = htons(port);
+    v6.sin6_addr = in6addr_any;
+    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO;
+    const sockaddr* bindAddress = reinterpret_cast<const sockaddr*>(&v4);
+    if (address == QHostAddress::Any) {
+        flags |= MHD_USE_DUAL_STACK;
+        bindAddress = reinterpret_cast<const sockaddr*>(&v6);
+    } else {
+        v4.sin_addr.s_addr = htonl(address.toIPv4Address());
+    }
+
+    const auto start = [&](unsigned withFlags, const sockaddr* at) {
+        const unsigned threads =
+            static_cast<unsigned>(qBound(1, QThread::idealThreadCount(), kMaxEngineThreads));
+        return MHD_start_daemon(
+            withFlags, port, nullptr, nullptr, &Engine::onRequest, this, MHD_OPTION_SOCK_ADDR, at,
+            MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
+            limits::kMaxConnections, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits::kConnectionMemory,
+            MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(limits::kIdleTimeoutSeconds),
+            MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr, MHD_OPTION_NOTIFY_CONNECTION,
+            &Engine::onConnection, this, MHD_OPTION_NOTIFY_COMPLETED, &Engine::onCompleted, this,
+            MHD_OPTION_END);
+    };
+    m_daemon = start(flags, bindAddress);
+    if (!m_daemon && (flags & MHD_USE_DUAL_STACK)) {
+        // No IPv6 on this machine: every IPv4 interface then.
+        v4.sin_addr.s_addr = htonl(INADDR_ANY);
+        m_daemon = start(flags & ~unsigned(MHD_USE_DUAL_STACK), reinterpret_cast<sockaddr*>(&v4));
+    }
+    if (!m_daemon) {
+        m_watchdog.reset();
+        return false;
+    }
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
+    m_port = info ? info->port : port;
     return true;
 }
 
-void StaticFileServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) {
-    // handleRequest answers everything; this only runs if that ever changes.
-    Reply reply = errorReply(Status::NotFound, QStringLiteral("A kért oldal nem található."));
-    send(reply, request, socket);
+void StaticFileServer::queueLogEntry(RequestLogEntry entry, bool folderMissing) {
+    bool schedule = false;
+    {
+        const std::lock_guard lock(m_logMutex);
+        // Beyond the cap (a flood the window cannot keep up with) entries are dropped.
+        if (!folderMissing && m_pendingLog.size() < limits::kMaxPendingLogEntries)
+            m_pendingLog.append(std::move(entry));
+        m_folderMissing = m_folderMissing || folderMissing;
+        schedule = !m_deliveryScheduled;
+        m_deliveryScheduled = true;
+    }
+    if (schedule)
+        QMetaObject::invokeMethod(this, &StaticFileServer::deliverLogEntries, Qt::QueuedConnection);
 }
 
-StaticFileServer::Reply StaticFileServer::buildReply(const QHttpServerRequest& request) const {
-    const auto method = request.method();
-    if (method != QHttpServerRequest::Method::Get && method != QHttpServerRequest::Method::Head) {
-        Reply reply = errorReply(Status::MethodNotAllowed,
-                                 QStringLiteral("Ez a szerver csak GET és HEAD kéréseket fogad."));
-        reply.headers.emplaceBack("Allow", "GET, HEAD");
-        return reply;
+void StaticFileServer::deliverLogEntries() {
+    QList<RequestLogEntry> entries;
+    bool folderMissing = false;
+    {
+        const std::lock_guard lock(m_logMutex);
+        entries.swap(m_pendingLog);
+        folderMissing = m_folderMissing;
+        m_folderMissing = false;
+        m_deliveryScheduled = false;
     }
-
-    const ResolvedPath resolved = resolveRequestPath(m_root, encodedPathOf(request));
-    switch (resolved.kind) {
-    case ResolvedPath::Kind::RootMissing:
-        return errorReply(Status::ServiceUnavailable,
-                          QStringLiteral("A kiszolgált mappa már nem érhető el."));
-    case ResolvedPath::Kind::Forbidden:
-        return errorReply(Status::Forbidden, QStringLiteral("Ehhez a címhez nincs hozzáférés."));
-    case ResolvedPath::Kind::NotFound:
-        return errorReply(Status::NotFound, QStringLiteral("A kért oldal nem található."));
-    case ResolvedPath::Kind::File:
-        return fileReply(resolved.filePath, request);
-    case ResolvedPath::Kind::Directory:
-        break;
-    }
-
-    // Relative links in a folder's page only work when its address ends in '/'.
-    if (!resolved.hadTrailingSlash && resolved.cleanUrlPath != QLatin1String("/"))
-        return redirectReply(resolved.cleanUrlPath,
-                             request.url().query(QUrl::FullyEncoded).toUtf8());
-
-    const QString folderUrl = resolved.cleanUrlPath.endsWith(QLatin1Char('/'))
-                                  ? resolved.cleanUrlPath
-                                  : resolved.cleanUrlPath + QLatin1Char('/');
-    for (const QString& indexName : {QStringLiteral("index.html"), QStringLiteral("index.htm")}) {
-        // Resolved again, so an index that is a link leading out is refused like any other.
-        const ResolvedPath index = resolveRequestPath(m_root, encodeUrlPath(folderUrl + indexName));
-        if (index.kind == ResolvedPath::Kind::File)
-            return fileReply(index.filePath, request);
-    }
-
-    Reply reply;
-    reply.body = directoryListingHtml(m_root, resolved.filePath, folderUrl);
-    reply.contentLength = reply.body.size();
-    reply.headers.emplaceBack("Content-Type", "text/html; charset=utf-8");
-    return reply;
-}
-
-StaticFileServer::Reply StaticFileServer::fileReply(const QString& filePath,
-                                                    const QHttpServerRequest& request) const {
-    const QFileInfo info(filePath);
-    QDateTime modified = info.lastModified().toUTC();
-    modified.setTime(
-        QTime(modified.time().hour(), modified.time().minute(), modified.time().second()));
-    const QByteArray lastModified = formatHttpDate(modified);
-
-    const QDateTime ifModifiedSince = parseHttpDate(request.value("If-Modified-Since"));
-    if (ifModifiedSince.isValid() && modified <= ifModifiedSince) {
-        Reply reply;
-        reply.status = Status::NotModified;
-        reply.headers.emplaceBack("Last-Modified", lastModified);
-        return reply;
-    }
-
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return errorReply(Status::Forbidden, QStringLiteral("A fájl nem olvasható."));
-    const qint64 size = file.size();
-    const bool inMemory = size <= kInMemoryLimit;
-    QByteArray content;
-    if (inMemory) {
-        content = file.readAll();
-        if (content.size() != size)
-            return errorReply(Status::InternalServerError,
-                              QStringLiteral("A fájl olvasása közben hiba történt."));
-    }
-
-    Reply reply;
-    QByteArray contentType;
-    if (needsCharsetDetection(filePath)) {
-        const QByteArray sample = inMemory ? content : file.peek(kCharsetSampleSize);
-        contentType = contentTypeHeader(filePath, sample, inMemory);
-    } else {
-        contentType = mimeTypeForFileName(filePath);
-    }
-    reply.headers.emplaceBack("Content-Type", contentType);
-    reply.headers.emplaceBack("Last-Modified", lastModified);
-    reply.headers.emplaceBack("Accept-Ranges", "bytes");
-
-    ByteRange range;
-    const QByteArray rangeHeader = request.value("Range");
-    const QByteArray ifRange = request.value("If-Range");
-    if (!rangeHeader.isEmpty() && (ifRange.isEmpty() || ifRange.trimmed() == lastModified))
-        range = parseRangeHeader(rangeHeader, size);
-
-    qint64 first = 0;
-    qint64 length = size;
-    if (range.kind == ByteRange::Kind::Unsatisfiable) {
-        Reply refused = errorReply(Status::RequestRangeNotSatisfiable,
-                                   QStringLiteral("A kért tartomány a fájlon kívül esik."));
-        refused.headers.emplaceBack("Content-Range", "bytes */" + QByteArray::number(size));
-        return refused;
-    }
-    if (range.kind == ByteRange::Kind::Satisfiable) {
-        first = range.first;
-        length = range.length;
-        reply.status = Status::PartialContent;
-        reply.headers.emplaceBack("Content-Range", "bytes " + QByteArray::number(first) + '-' +
-                                                       QByteArray::number(first + length - 1) +
-                                                       '/' + QByteArray::number(size));
-    }
-
-    reply.contentLength = length;
-    if (inMemory) {
-        reply.body = (first == 0 && length == size) ? content : content.mid(first, length);
-    } else {
-        reply.streamedFile = filePath;
-        reply.streamOffset = first;
-    }
-    return reply;
-}
-
-StaticFileServer::Reply StaticFileServer::errorReply(Status status, const QString& message) {
-    Reply reply;
-    reply.status = status;
-    const QString code = QString::number(static_cast<int>(status));
-    reply.body =
-        QStringLiteral("<!DOCTYPE html>\n<html lang=\"hu\">\n<head>\n<meta charset=\"utf-8\">"
-                       "\n<title>%1</title>\n</head>\n<body>\n<h1>%1</h1>\n<p>%2</p>\n"
-                       "</body>\n</html>\n")
-            .arg(code, message.toHtmlEscaped())
-            .toUtf8();
-    reply.contentLength = reply.body.size();
-    reply.headers.emplaceBack("Content-Type", "text/html; charset=utf-8");
-    return reply;
-}
-
-StaticFileServer::Reply StaticFileServer::redirectReply(const QString& cleanUrlPath,
-                                                        const QByteArray& query) {
-    // Built from the accepted segments, so "//host" can never become an off-site address.
-    QByteArray location = encodeUrlPath(cleanUrlPath + QLatin1Char('/'));
-    if (!query.isEmpty())
-        location += '?' + query;
-    Reply reply =
-        errorReply(Status::MovedPermanently, QStringLiteral("A mappa címe „/” jellel végződik."));
-    reply.headers.emplaceBack("Location", location);
-    return reply;
-}
-
-void StaticFileServer::send(Reply& reply, const QHttpServerRequest& request, QTcpSocket* socket) {
-    const bool headOnly = request.method() == QHttpServerRequest::Method::Head;
-    const bool hasBody = reply.status != Status::NotModified;
-    // Keep-alive is the default; a client asking to close gets its connection closed once the
-    // reply has gone out.
-    const bool closeAfter = request.value("Connection").toLower().contains("close");
-
-    auto responder = makeResponder(request, socket);
-    responder.writeStatusLine(reply.status);
-    responder.writeHeader("Date", formatHttpDate(QDateTime::currentDateTimeUtc()));
-    responder.writeHeader("Cache-Control", "no-cache");
-    responder.writeHeader("X-Content-Type-Options", "nosniff");
-    for (const auto& [name, value] : std::as_const(reply.headers))
-        responder.writeHeader(name, value);
-    if (hasBody)
-        responder.writeHeader("Content-Length", QByteArray::number(reply.contentLength));
-    if (closeAfter)
-        responder.writeHeader("Connection", "close");
-
-    qint64 sent = 0;
-    if (!hasBody || headOnly) {
-        responder.writeBody("", 0); // ends the header block
-    } else if (reply.streamedFile.isEmpty()) {
-        responder.writeBody(reply.body);
-        sent = reply.body.size();
-    } else {
-        responder.writeBody("", 0);
-        FileStreamer::start(reply.streamedFile, reply.streamOffset, reply.contentLength, socket,
-                            closeAfter);
-        sent = reply.contentLength;
-    }
-    if (closeAfter && reply.streamedFile.isEmpty())
-        socket->disconnectFromHost();
-
-    if (reply.status == Status::ServiceUnavailable)
+    for (const RequestLogEntry& entry : std::as_const(entries))
+        emit requestServed(entry);
+    if (folderMissing)
         emit servedFolderMissing();
-    RequestLogEntry entry;
-    entry.time = QDateTime::currentDateTime();
-    entry.method = methodName(request.method());
-    entry.path = displayPath(request);
-    entry.status = static_cast<int>(reply.status);
-    entry.bytes = sent;
-    entry.client = request.remoteAddress().toString();
-    emit requestServed(entry);
 }
 
 } // namespace webserver

@@ -1,58 +1,64 @@
 #pragma once
 
+#include "hostcheck.h"
 #include "requestlogentry.h"
 
-#include <QAbstractHttpServer>
-#include <QHttpServerResponder>
+#include <QHostAddress>
 #include <QList>
-#include <QPair>
+#include <QObject>
 
-class QHttpServerRequest;
-class QTcpSocket;
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+struct MHD_Daemon;
 
 namespace webserver {
 
-// Serves the files below one folder over GET and HEAD. QHttpServerRequest does the HTTP
-// parsing; this class decides what to answer and writes the reply through the responder,
-// which gives full control over status, headers and body (needed for HEAD, 304 and ranges).
-class StaticFileServer : public QAbstractHttpServer {
+class ConnectionWatchdog;
+struct FileRequest;
+
+// Serves the files below one folder over GET and HEAD. libmicrohttpd does the HTTP work on its
+// own threads with every limit of limits:: in force (request head size, connection count,
+// timeouts, one request at a time per connection, replies in order); this class decides what
+// to answer and hands the request log over to the thread the object lives in.
+class StaticFileServer : public QObject {
     Q_OBJECT
 
 public:
-    explicit StaticFileServer(const QString& canonicalRoot, QObject* parent = nullptr);
+    StaticFileServer(const QString& canonicalRoot, const HostCheck& hosts,
+                     QObject* parent = nullptr);
+    ~StaticFileServer() override;
 
+    // Starts serving; false when the address and port cannot be listened on.
+    bool listen(const QHostAddress& address, quint16 port);
+    quint16 port() const { return m_port; }
+    // requestServed is only worth its cost when somebody shows the log.
+    void setLogging(bool enabled) { m_logging = enabled; }
     QString root() const { return m_root; }
 
-    // Files up to this size are answered from memory; larger ones are streamed from disk.
-    static constexpr qint64 kInMemoryLimit = 1024 * 1024;
+    // Engine side, called from the engine's threads.
+    struct Engine;
 
 signals:
     void requestServed(const webserver::RequestLogEntry& entry);
     void servedFolderMissing();
 
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
-
 private:
-    using Status = QHttpServerResponder::StatusCode;
+    void queueLogEntry(RequestLogEntry entry, bool folderMissing);
+    void deliverLogEntries();
 
-    struct Reply {
-        Status status = Status::Ok;
-        QList<QPair<QByteArray, QByteArray>> headers;
-        QByteArray body;
-        QString streamedFile; // set instead of body for large files
-        qint64 streamOffset = 0;
-        qint64 contentLength = 0;
-    };
+    const QString m_root;
+    const HostCheck m_hosts;
+    std::unique_ptr<ConnectionWatchdog> m_watchdog;
+    MHD_Daemon* m_daemon = nullptr;
+    quint16 m_port = 0;
+    std::atomic<bool> m_logging{true};
 
-    Reply buildReply(const QHttpServerRequest& request) const;
-    Reply fileReply(const QString& filePath, const QHttpServerRequest& request) const;
-    static Reply errorReply(Status status, const QString& message);
-    static Reply redirectReply(const QString& cleanUrlPath, const QByteArray& query);
-    void send(Reply& reply, const QHttpServerRequest& request, QTcpSocket* socket);
-
-    QString m_root;
+    std::mutex m_logMutex;
+    QList<RequestLogEntry> m_pendingLog;
+    bool m_deliveryScheduled = false;
+    bool m_folderMissing = false;
 };
 
 } // namespace webserver

@@ -186,8 +186,8 @@ void WebServerHttpTest::indexPagesAndListing() {
 
 void WebServerHttpTest::headSendsHeadersOnly() {
     // A HEAD then a GET on one connection: a stray body after HEAD would corrupt the second reply.
-    const QByteArray requests = "HEAD /files/a.txt HTTP/1.1\r\nHost: x\r\n\r\n"
-                                "GET /ascii.txt HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray requests = "HEAD /files/a.txt HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"
+                                "GET /ascii.txt HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
     const QList<HttpResult> replies = rawExchange(m_server.port(), requests, {true, false}, 2);
     QCOMPARE(replies.size(), 2);
     QCOMPARE(replies[0].status, 200);
@@ -205,7 +205,7 @@ void WebServerHttpTest::connectionCloseIsHonoured() {
     for (const QByteArray path : {"/ascii.txt", "/big.bin"}) {
         QTcpSocket socket;
         socket.connectToHost(QStringLiteral("127.0.0.1"), m_server.port());
-        socket.write("GET " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+        socket.write("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n");
         QByteArray received;
         QTRY_VERIFY_WITH_TIMEOUT(
             (received += socket.readAll(), socket.state() == QAbstractSocket::UnconnectedState),
@@ -365,9 +365,9 @@ void WebServerHttpTest::pathEscapesWithCurl() {
 
 void WebServerHttpTest::otherMethodsAreRefused() {
     for (const QByteArray method : {"POST", "PUT", "DELETE", "OPTIONS", "PATCH", "TRACE"}) {
-        const QByteArray request = method +
-                                   " /created.txt HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n"
-                                   "\r\nhello";
+        const QByteArray request =
+            method + " /created.txt HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 5\r\n"
+                     "\r\nhello";
         const HttpResult result = rawExchange(m_server.port(), request).value(0);
         QCOMPARE(result.status, 405);
         QCOMPARE(result.header("Allow"), QByteArray("GET, HEAD"));
@@ -444,7 +444,7 @@ void WebServerHttpTest::stopClosesOpenConnections() {
     QVERIFY(server.start(m_root, 0, false).ok);
     QTcpSocket socket;
     socket.connectToHost(QStringLiteral("127.0.0.1"), server.port());
-    socket.write("GET /ascii.txt HTTP/1.1\r\nHost: x\r\n\r\n");
+    socket.write("GET /ascii.txt HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     QTRY_VERIFY(socket.bytesAvailable() > 0);
     QCOMPARE(socket.state(), QAbstractSocket::ConnectedState); // kept alive
     server.stop();
