@@ -13,10 +13,10 @@ action="${1:-run}"
 
 build_packages=(build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-translations-l10n qt6-svg-dev
-    qt6-webengine-dev qt6-httpserver-dev qt6-websockets-dev
+    qt6-webengine-dev qt6-websockets-dev libmicrohttpd-dev
     libcurl4-openssl-dev qtkeychain-qt6-dev
     fonts-dejavu-core fonts-liberation2)
-test_packages=(xvfb xauth curl wrk python3 python3-pyftpdlib python3-openssl openssh-server openssl
+test_packages=(xvfb xauth curl wrk nginx-light python3 python3-pyftpdlib python3-openssl openssh-server openssl
     desktop-file-utils appstream shared-mime-info dpkg-dev file)
 
 install_missing() {

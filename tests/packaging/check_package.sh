@@ -43,7 +43,7 @@ for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6webengi
 done
 if [ -x "$build/bin/modules/WebServer.exe" ] && [ -x "$build/bin/modules/FTPClient.exe" ]; then
     modules_built=1
-    for needed in libqt6httpserver6 libcurl4 libqt6keychain1; do
+    for needed in libmicrohttpd12 libcurl4 libqt6keychain1; do
         expect "depends on $needed (modules)" grep -qE "(^|, )$needed( |,|$)" <<<"$depends"
     done
 else
