@@ -11,8 +11,8 @@
 #include <unistd.h>
 #endif
 
-#include "app/Twips.h"
-#include "app/WindowStyle.h"
+#include "controls/Twips.h"
+#include "controls/WindowStyle.h"
 #include "resources/Texts.h"
 
 void PrepareWebEngineEnvironment() {

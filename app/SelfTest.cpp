@@ -9,7 +9,7 @@
 
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
-#include "documents/RichTextBox.h"
+#include "controls/RichTextBox.h"
 #include "documents/frmDocument.h"
 
 namespace {

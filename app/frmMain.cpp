@@ -10,15 +10,15 @@
 #include <QMetaObject>
 #include <QStack>
 
-#include "app/CommonDialog.h"
-#include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "app/SystemMenu.h"
-#include "app/ToolBar.h"
-#include "app/Twips.h"
-#include "app/WindowArrange.h"
 #include "app/modGeneral.h"
-#include "documents/RichTextBox.h"
+#include "controls/CommonDialog.h"
+#include "controls/RichTextBox.h"
+#include "controls/Settings.h"
+#include "controls/StatusBar.h"
+#include "controls/SystemMenu.h"
+#include "controls/ToolBar.h"
+#include "controls/Twips.h"
+#include "controls/WindowArrange.h"
 #include "documents/frmDocument.h"
 #include "resources/MainMenu.h"
 #include "resources/Texts.h"

@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/Twips.h"
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
+#include "controls/Twips.h"
 #include "resources/Texts.h"
 
 namespace {

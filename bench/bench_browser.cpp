@@ -19,11 +19,11 @@
 #include <unistd.h>
 
 #include "app/AppSetup.h"
-#include "app/Settings.h"
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBuiltInBrowser.h"
+#include "controls/Settings.h"
 
 namespace {
 

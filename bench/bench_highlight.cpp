@@ -15,9 +15,9 @@
 
 #include "app/AppSetup.h"
 #include "bench/BenchSupport.h"
+#include "controls/RichTextBox.h"
+#include "controls/TextFileCodec.h"
 #include "documents/HighlightTags.h"
-#include "documents/RichTextBox.h"
-#include "documents/TextFileCodec.h"
 
 namespace {
 // Processor time of this process: the machine is shared, so wall time alone says little.

@@ -10,8 +10,8 @@
 
 #include "app/AppSetup.h"
 #include "bench/BenchSupport.h"
-#include "documents/RichTextBox.h"
-#include "documents/TextFileCodec.h"
+#include "controls/RichTextBox.h"
+#include "controls/TextFileCodec.h"
 
 namespace {
 void codecFigures(qsizetype size, const QString& label) {

@@ -8,11 +8,11 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/Settings.h"
-#include "app/ToolBar.h"
-#include "app/Twips.h"
-#include "app/modGeneral.h"
 #include "browser/WebBrowser.h"
+#include "controls/ProgramInfo.h"
+#include "controls/Settings.h"
+#include "controls/ToolBar.h"
+#include "controls/Twips.h"
 #include "resources/Texts.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <windows.h>
 #endif
 
-#include "app/MsgBox.h"
-#include "app/modGeneral.h"
+#include "controls/MsgBox.h"
+#include "controls/ProgramInfo.h"
 
 bool IsOrdinaryFile(const QString& path) {
     if (path.isEmpty())

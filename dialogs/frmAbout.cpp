@@ -4,13 +4,10 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <exception>
 
-#include "app/MsgBox.h"
-#include "app/Twips.h"
-#include "app/frmMain.h"
-#include "app/modGeneral.h"
-#include "dialogs/HyperlinkLabel.h"
+#include "controls/HyperlinkLabel.h"
+#include "controls/MsgBox.h"
+#include "controls/Twips.h"
 #include "dialogs/ModuleLauncher.h"
 #include "dialogs/Registry.h"
 #include "resources/Texts.h"
@@ -42,15 +39,6 @@ QString shownAddress(QString address) {
     while (address.endsWith(QLatin1Char('/')))
         address.chop(1);
     return address;
-}
-
-// The link-opening sequence; a failure in it must not disturb the About box.
-void openLink(const QString& address) {
-    try {
-        if (frmMain* main = modGeneral::MainWindow())
-            main->OpenLinkWindow(address);
-    } catch (const std::exception&) {
-    }
 }
 
 // An etched line: a lighter line below the grey one, in twips.
@@ -191,11 +179,11 @@ void frmAbout::cmdSysInfo_Click() {
 }
 
 void frmAbout::hypHomepage_Click() {
-    openLink(Texts::MakerHomePageAddress);
+    emit linkRequested(Texts::MakerHomePageAddress);
 }
 
 void frmAbout::hypEmail_Click() {
-    openLink(QStringLiteral("mailto:") + Texts::MakerEmailAddress);
+    emit linkRequested(QStringLiteral("mailto:") + Texts::MakerEmailAddress);
 }
 
 bool frmAbout::GetKeyValue(quint32 root, const QString& keyPath, const QString& valueName,

@@ -41,6 +41,10 @@ public slots:
     // Esc and the close box end the box the way OK does.
     void reject() override;
 
+signals:
+    // A link label was clicked; whoever shows the box opens the address.
+    void linkRequested(const QString& address);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

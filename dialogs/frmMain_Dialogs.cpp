@@ -13,6 +13,7 @@ void frmMain::mnuOptionsProgram_Click() {
 
 void frmMain::mnuHelpAbout_Click() {
     frmAbout dialog(this);
+    connect(&dialog, &frmAbout::linkRequested, this, &frmMain::OpenLinkWindow);
     dialog.exec();
 }
 

@@ -1,7 +1,7 @@
 // Help > Contents and the home-page entries of the main window.
 
-#include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "controls/MsgBox.h"
 #include "resources/Texts.h"
 
 void frmMain::mnuHelpContents_Click() {

@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CommonDialog.h"
-#include "app/Settings.h"
-#include "app/Twips.h"
-#include "app/modGeneral.h"
+#include "controls/CommonDialog.h"
+#include "controls/ProgramInfo.h"
+#include "controls/Settings.h"
+#include "controls/Twips.h"
 #include "resources/Texts.h"
 
 namespace {

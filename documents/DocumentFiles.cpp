@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "app/CommonDialog.h"
-#include "app/MsgBox.h"
-#include "documents/RichTextBox.h"
+#include "controls/CommonDialog.h"
+#include "controls/MsgBox.h"
+#include "controls/RichTextBox.h"
 #include "documents/frmDocument.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "documents/HighlightTags.h"
 
-#include "documents/RichTextBox.h"
+#include "controls/RichTextBox.h"
 
 namespace {
 bool lowerIs(QStringView text, qsizetype at, char16_t ascii) {

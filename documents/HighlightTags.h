@@ -1,7 +1,7 @@
 #pragma once
 // Colours the tags of one document editor.
 
-#include "documents/ColourRuns.h"
+#include "controls/ColourRuns.h"
 
 #include <QStringView>
 #include <vector>

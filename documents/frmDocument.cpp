@@ -3,9 +3,9 @@
 #include <QCloseEvent>
 #include <QIcon>
 
-#include "app/SystemMenu.h"
-#include "app/Twips.h"
-#include "documents/RichTextBox.h"
+#include "controls/RichTextBox.h"
+#include "controls/SystemMenu.h"
+#include "controls/Twips.h"
 
 frmDocument::frmDocument(QWidget* parent) : QMdiSubWindow(parent), m_client(new QWidget) {
     setObjectName(QStringLiteral("frmDocument"));

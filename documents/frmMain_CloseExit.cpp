@@ -2,8 +2,8 @@
 
 #include <QMdiSubWindow>
 
-#include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "controls/MsgBox.h"
 #include "documents/DocumentSave.h"
 #include "documents/frmDocument.h"
 

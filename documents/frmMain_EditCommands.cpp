@@ -4,8 +4,8 @@
 #include <QGuiApplication>
 
 #include "app/frmMain.h"
+#include "controls/RichTextBox.h"
 #include "documents/HighlightTags.h"
-#include "documents/RichTextBox.h"
 #include "documents/frmDocument.h"
 
 namespace {

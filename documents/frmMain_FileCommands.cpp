@@ -2,14 +2,14 @@
 
 #include <QDir>
 
-#include "app/CommonDialog.h"
-#include "app/MsgBox.h"
 #include "app/frmMain.h"
+#include "controls/CommonDialog.h"
+#include "controls/MsgBox.h"
+#include "controls/RichTextBox.h"
 #include "documents/DocumentFiles.h"
 #include "documents/DocumentSave.h"
 #include "documents/FileFilters.h"
 #include "documents/HighlightTags.h"
-#include "documents/RichTextBox.h"
 #include "documents/frmDocument.h"
 
 namespace {

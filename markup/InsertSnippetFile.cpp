@@ -1,11 +1,9 @@
 #include "markup/InsertSnippetFile.h"
 
-#include "app/MsgBox.h"
-#include "app/frmMain.h"
-#include "app/modGeneral.h"
-#include "documents/FileErrors.h"
-#include "documents/RichTextBox.h"
-#include "documents/TextFileCodec.h"
+#include "controls/FileErrors.h"
+#include "controls/MsgBox.h"
+#include "controls/RichTextBox.h"
+#include "controls/TextFileCodec.h"
 #include "documents/frmDocument.h"
 
 #include <QFile>
@@ -36,9 +34,7 @@ bool ReadSnippetFile(const QString& path, QString* text, QString* errorMessage) 
     return true;
 }
 
-void InsertSnippetFile(frmMain* main, const QString& path) {
-    // The browser window is a child window too; only a document takes snippets.
-    frmDocument* document = main ? main->ActiveDocument() : nullptr;
+void InsertSnippetFile(frmDocument* document, const QString& path) {
     if (!document)
         return;
 
@@ -53,8 +49,4 @@ void InsertSnippetFile(frmMain* main, const QString& path) {
         return;
     // The editor's Change notification clears the window's unchanged flag.
     document->rtfDocument->setSelText(text);
-}
-
-void InsertSnippetFile(const QString& path) {
-    InsertSnippetFile(modGeneral::MainWindow(), path);
 }

@@ -4,14 +4,12 @@
 
 #include <QString>
 
-class frmMain;
+class frmDocument;
 
 // Reads the file at every use (an edited file counts at its next use) and decodes it as a page
-// is decoded. Without an active document window nothing happens; a file that cannot be read is
+// is decoded. Without a document window nothing happens; a file that cannot be read is
 // reported by a message naming it, and the document stays as it was.
-void InsertSnippetFile(frmMain* main, const QString& path);
-// The same for the program's main window.
-void InsertSnippetFile(const QString& path);
+void InsertSnippetFile(frmDocument* document, const QString& path);
 
 // The decoded text of a snippet file, or nothing with a Hungarian reason in errorMessage. The
 // file is closed again before this returns.

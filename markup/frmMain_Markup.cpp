@@ -1,8 +1,9 @@
-// The HTML tags and scripting toolbars and the logo command of the main window.
+// The HTML tags and scripting toolbars and the logo command of the main window. The browser
+// window is a child window too; only a document (ActiveDocument) takes snippets.
 
-#include "app/MsgBox.h"
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
+#include "controls/MsgBox.h"
 #include "markup/InsertSnippetFile.h"
 #include "markup/SnippetTables.h"
 
@@ -11,7 +12,7 @@ void frmMain::tbHTMLTags_ButtonMenuClick(const QString& key) {
     const QString relativePath = SnippetPath(HTMLTagsSnippets(), key);
     if (relativePath.isEmpty())
         return;
-    InsertSnippetFile(this, modGeneral::ProgramFile(relativePath));
+    InsertSnippetFile(ActiveDocument(), modGeneral::ProgramFile(relativePath));
 }
 
 void frmMain::tbScripting_ButtonMenuClick(const QString& key) {
@@ -22,9 +23,9 @@ void frmMain::tbScripting_ButtonMenuClick(const QString& key) {
     const QString relativePath = SnippetPath(ScriptingSnippets(), key);
     if (relativePath.isEmpty())
         return;
-    InsertSnippetFile(this, modGeneral::ProgramFile(relativePath));
+    InsertSnippetFile(ActiveDocument(), modGeneral::ProgramFile(relativePath));
 }
 
 void frmMain::mnuExtrasLogo_Click() {
-    InsertSnippetFile(this, modGeneral::ProgramFile(QString::fromLatin1(LogoSnippet)));
+    InsertSnippetFile(ActiveDocument(), modGeneral::ProgramFile(QString::fromLatin1(LogoSnippet)));
 }

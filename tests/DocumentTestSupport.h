@@ -10,8 +10,8 @@
 #include <QTest>
 
 #include "app/frmMain.h"
+#include "controls/RichTextBox.h"
 #include "documents/HighlightTags.h"
-#include "documents/RichTextBox.h"
 #include "documents/frmDocument.h"
 
 namespace DocumentTest {

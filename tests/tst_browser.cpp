@@ -16,11 +16,11 @@
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
 
-#include "app/ToolBar.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
 #include "browser/WebBrowser.h"
 #include "browser/frmBuiltInBrowser.h"
+#include "controls/ToolBar.h"
+#include "controls/Twips.h"
 #include "documents/frmDocument.h"
 #include "resources/Texts.h"
 #include "tests/support/TestEnv.h"

@@ -6,8 +6,8 @@
 #include <QMimeData>
 #include <QSignalSpy>
 
-#include "app/ToolBar.h"
 #include "app/frmMain.h"
+#include "controls/ToolBar.h"
 #include "tests/DocumentTestSupport.h"
 #include "tests/support/TestEnv.h"
 

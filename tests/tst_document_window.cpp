@@ -4,9 +4,9 @@
 #include <QMenu>
 #include <QSignalSpy>
 
-#include "app/Twips.h"
-#include "app/WindowStyle.h"
 #include "app/frmMain.h"
+#include "controls/Twips.h"
+#include "controls/WindowStyle.h"
 #include "tests/DocumentTestSupport.h"
 #include "tests/support/TestEnv.h"
 

@@ -2,8 +2,8 @@
 
 #include <QMdiSubWindow>
 
-#include "app/ToolBar.h"
 #include "app/frmMain.h"
+#include "controls/ToolBar.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

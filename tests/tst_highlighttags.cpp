@@ -5,10 +5,10 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include "app/Twips.h"
 #include "app/frmMain.h"
+#include "controls/RichTextBox.h"
+#include "controls/Twips.h"
 #include "documents/HighlightTags.h"
-#include "documents/RichTextBox.h"
 #include "documents/frmDocument.h"
 #include "tests/support/TestEnv.h"
 

@@ -9,12 +9,12 @@
 #include <QScreen>
 #include <QSignalSpy>
 
-#include "app/StatusBar.h"
-#include "app/ToolBar.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
-#include "documents/RichTextBox.h"
+#include "controls/RichTextBox.h"
+#include "controls/StatusBar.h"
+#include "controls/ToolBar.h"
+#include "controls/Twips.h"
 #include "documents/frmDocument.h"
 #include "tests/support/TestEnv.h"
 

@@ -10,10 +10,10 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/ToolBar.h"
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
-#include "documents/RichTextBox.h"
+#include "controls/RichTextBox.h"
+#include "controls/ToolBar.h"
 #include "documents/frmDocument.h"
 #include "tests/support/TestEnv.h"
 

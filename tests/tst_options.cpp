@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/CommonDialog.h"
-#include "app/ToolBar.h"
-#include "app/Twips.h"
 #include "app/frmMain.h"
+#include "controls/CommonDialog.h"
+#include "controls/ToolBar.h"
+#include "controls/Twips.h"
 #include "dialogs/frmProgramOptions.h"
 #include "resources/Texts.h"
 #include "tests/support/ModalDialogs.h"

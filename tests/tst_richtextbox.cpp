@@ -9,8 +9,8 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include "controls/RichTextBox.h"
 #include "documents/HighlightTags.h"
-#include "documents/RichTextBox.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QSettings>
 
-#include "app/Settings.h"
+#include "controls/Settings.h"
 #include "tests/support/TestEnv.h"
 
 class SettingsTest : public QObject {

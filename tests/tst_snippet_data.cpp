@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QMenu>
 
-#include "app/ToolBar.h"
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
-#include "documents/TextFileCodec.h"
+#include "controls/TextFileCodec.h"
+#include "controls/ToolBar.h"
 #include "markup/SnippetTables.h"
 #include "tests/support/TestEnv.h"
 

@@ -2,7 +2,7 @@
 
 #include <QRandomGenerator>
 
-#include "documents/TextFileCodec.h"
+#include "controls/TextFileCodec.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -52,7 +52,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("utf8");
         QTest::addColumn<bool>("bom");
-        QTest::newRow("multi-byte") << QByteArray("<p>árvíztűrő tükörfúrógép</p>\r\n") << true << false;
+        QTest::newRow("multi-byte")
+            << QByteArray("<p>árvíztűrő tükörfúrógép</p>\r\n") << true << false;
         QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF<p>plain</p>") << true << true;
         QTest::newRow("bom only") << QByteArray("\xEF\xBB\xBF") << true << true;
         QTest::newRow("ascii only") << QByteArray("<p>plain</p>") << false << false;

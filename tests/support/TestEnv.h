@@ -12,8 +12,8 @@
 #include <optional>
 
 #include "app/AppSetup.h"
-#include "app/CommonDialog.h"
-#include "app/MsgBox.h"
+#include "controls/CommonDialog.h"
+#include "controls/MsgBox.h"
 
 class frmMain;
 

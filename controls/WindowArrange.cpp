@@ -1,4 +1,4 @@
-#include "app/WindowArrange.h"
+#include "controls/WindowArrange.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

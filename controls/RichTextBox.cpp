@@ -1,4 +1,4 @@
-#include "documents/RichTextBox.h"
+#include "controls/RichTextBox.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,8 +13,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
-#include "app/Twips.h"
-#include "documents/FileErrors.h"
+#include "controls/FileErrors.h"
+#include "controls/Twips.h"
 
 namespace {
 QList<QKeySequence>& reservedShortcuts() {

@@ -1,4 +1,4 @@
-#include "documents/ColourRuns.h"
+#include "controls/ColourRuns.h"
 
 #include <algorithm>
 

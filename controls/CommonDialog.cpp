@@ -1,10 +1,10 @@
-#include "app/CommonDialog.h"
+#include "controls/CommonDialog.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QWidget>
 
-#include "app/Twips.h"
+#include "controls/Twips.h"
 
 namespace {
 CommonDialog::Hook& hookSlot() {

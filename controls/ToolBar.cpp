@@ -1,4 +1,4 @@
-#include "app/ToolBar.h"
+#include "controls/ToolBar.h"
 
 #include <QActionEvent>
 #include <QHelpEvent>

@@ -1,4 +1,4 @@
-#include "documents/TextFileCodec.h"
+#include "controls/TextFileCodec.h"
 
 #include <array>
 #include <cstring>

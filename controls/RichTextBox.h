@@ -4,8 +4,8 @@
 //
 // Positions count a line break as two characters (CR LF), as Text returns it.
 
-#include "documents/ColourRuns.h"
-#include "documents/TextFileCodec.h"
+#include "controls/ColourRuns.h"
+#include "controls/TextFileCodec.h"
 
 #include <QKeySequence>
 #include <QList>

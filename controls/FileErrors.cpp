@@ -1,4 +1,4 @@
-#include "documents/FileErrors.h"
+#include "controls/FileErrors.h"
 
 #include <QDir>
 #include <QFileDevice>

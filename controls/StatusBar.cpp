@@ -1,4 +1,4 @@
-#include "app/StatusBar.h"
+#include "controls/StatusBar.h"
 
 #include <QApplication>
 #include <QDate>
@@ -7,8 +7,8 @@
 #include <QLocale>
 #include <QTimer>
 
-#include "app/KeyboardState.h"
-#include "app/Twips.h"
+#include "controls/KeyboardState.h"
+#include "controls/Twips.h"
 #include "resources/Texts.h"
 
 StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent), m_timer(new QTimer(this)) {

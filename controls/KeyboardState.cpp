@@ -1,4 +1,4 @@
-#include "app/KeyboardState.h"
+#include "controls/KeyboardState.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "app/WindowStyle.h"
+#include "controls/WindowStyle.h"
 
 #include <QApplication>
 #include <QMdiArea>

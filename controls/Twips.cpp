@@ -1,4 +1,4 @@
-#include "app/Twips.h"
+#include "controls/Twips.h"
 
 #include <QFont>
 #include <QFontDatabase>

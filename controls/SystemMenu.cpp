@@ -1,6 +1,6 @@
-#include "app/SystemMenu.h"
+#include "controls/SystemMenu.h"
 
-#include "app/WindowStyle.h"
+#include "controls/WindowStyle.h"
 
 #include <QAction>
 #include <QMdiSubWindow>

@@ -1,9 +1,9 @@
-#include "dialogs/HyperlinkLabel.h"
+#include "controls/HyperlinkLabel.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
 
-#include "app/Twips.h"
+#include "controls/Twips.h"
 
 HyperlinkLabel::HyperlinkLabel(QWidget* parent) : QLabel(parent) {
     QFont face(QStringLiteral("Tahoma"));
