@@ -2,6 +2,7 @@
 
 #include "listingparser.h"
 #include "nameencoding.h"
+#include "safename.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -80,9 +81,13 @@ QString hostKeyTypeName(int type) {
 
 } // namespace
 
+// Directory listings are read into memory; no real folder comes near this.
+constexpr qsizetype kMaxListingBytes = 64 * 1024 * 1024;
+
 struct CurlSession::Transfer {
     QFile* file = nullptr;
     QByteArray buffer;
+    bool bufferFull = false;
     qint64 offset = 0; // bytes already on the other side when resuming
     qint64 total = -1;
     bool upload = false;
@@ -90,8 +95,14 @@ struct CurlSession::Transfer {
 };
 
 struct SessionCallbacks {
-    static size_t writeToBuffer(char* data, size_t size, size_t count, void* transfer) {
-        static_cast<CurlSession::Transfer*>(transfer)->buffer.append(data, qsizetype(size * count));
+    static size_t writeToBuffer(char* data, size_t size, size_t count, void* opaque) {
+        auto* transfer = static_cast<CurlSession::Transfer*>(opaque);
+        const auto wanted = qsizetype(size * count);
+        if (transfer->buffer.size() + wanted > kMaxListingBytes) {
+            transfer->bufferFull = true;
+            return 0;
+        }
+        transfer->buffer.append(data, wanted);
         return size * count;
     }
 
@@ -392,6 +403,9 @@ OpResult CurlSession::resultFor(int rawCode, const Transfer* transfer) const {
         return OpResult::failure(Kind::LoginFailed,
                                  QStringLiteral("A szerver elutasította a bejelentkezést: hibás "
                                                 "felhasználónév vagy jelszó."));
+    if (transfer && transfer->bufferFull)
+        return OpResult::failure(Kind::Failed,
+                                 QStringLiteral("A szerver túl hosszú könyvtárlistát küldött."));
     if (transfer && transfer->localFailure)
         return OpResult::failure(Kind::LocalFileError,
                                  transfer->upload ? QStringLiteral("A helyi fájl nem olvasható.")
@@ -462,14 +476,24 @@ OpResult CurlSession::open(QString* entryPath) {
     return result;
 }
 
-OpResult CurlSession::list(const QString& remoteDir, RemoteEntries* entries) {
+OpResult CurlSession::list(const QString& remoteDir, RemoteEntries* entries,
+                           QStringList* unsafeNames) {
     Transfer transfer;
     prepare(urlFor(remoteDir, true));
     curl_easy_setopt(asCurl(m_curl), CURLOPT_WRITEFUNCTION, &SessionCallbacks::writeToBuffer);
     curl_easy_setopt(asCurl(m_curl), CURLOPT_WRITEDATA, &transfer);
     const OpResult result = perform(&transfer);
-    if (result.ok() && entries)
-        *entries = parseListing(transfer.buffer, m_site.encoding);
+    if (!result.ok())
+        return result;
+    QStringList rejected;
+    const RemoteEntries parsed = parseListing(transfer.buffer, m_site.encoding, &rejected);
+    for (const QString& name : rejected)
+        log(QStringLiteral("Nem biztonságos név a listában, kihagyva: „%1” (%2)")
+                .arg(printableName(name), remoteDir));
+    if (entries)
+        *entries = parsed;
+    if (unsafeNames)
+        *unsafeNames = rejected;
     return result;
 }
 
@@ -529,7 +553,8 @@ OpResult CurlSession::renameReplacing(const QString& from, const QString& to) {
     return rename(from, to);
 }
 
-OpResult CurlSession::download(const QString& remoteFile, const QString& localFile, bool resume) {
+OpResult CurlSession::download(const QString& remoteFile, const QString& localFile, bool resume,
+                               qint64 expectedSize) {
     const QString partName = partialDownloadName(localFile);
     QFile part(partName);
     const bool continuing = resume && part.exists() && part.size() > 0;
@@ -549,7 +574,10 @@ OpResult CurlSession::download(const QString& remoteFile, const QString& localFi
         curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, curl_off_t(transfer.offset));
     OpResult result = perform(&transfer);
     const bool flushed = part.flush();
+    const qint64 received = part.size();
     part.close();
+    if (result.ok() && flushed)
+        result = checkLength(received, transfer.offset, expectedSize);
     if (!result.ok()) {
         if (result.kind != OpResult::Kind::ConnectionLost &&
             result.kind != OpResult::Kind::Cancelled)
@@ -570,6 +598,24 @@ OpResult CurlSession::download(const QString& remoteFile, const QString& localFi
                                  QStringLiteral("A letöltött fájl nem nevezhető át: %1")
                                      .arg(QDir::toNativeSeparators(localFile)));
     return result;
+}
+
+OpResult CurlSession::checkLength(qint64 received, qint64 offset, qint64 expectedSize) const {
+    // What the server said before sending (SIZE or the reply to RETR) outranks the listing.
+    curl_off_t announcedRest = -1;
+    curl_easy_getinfo(asCurl(m_curl), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announcedRest);
+    const qint64 announced = announcedRest >= 0 ? offset + qint64(announcedRest) : expectedSize;
+    if (announced < 0 || received == announced)
+        return OpResult::success();
+    const QString detail = QStringLiteral("a szerver %1 bájtot jelzett, de %2 bájt érkezett")
+                               .arg(announced)
+                               .arg(received);
+    log(QStringLiteral("Hibás hosszúságú letöltés: %1").arg(detail));
+    if (received < announced)
+        return OpResult::failure(OpResult::Kind::ConnectionLost,
+                                 QStringLiteral("A kapcsolat megszakadt: %1.").arg(detail));
+    return OpResult::failure(OpResult::Kind::Failed,
+                             QStringLiteral("A letöltött fájl hossza hibás: %1.").arg(detail));
 }
 
 OpResult CurlSession::makeDirectory(const QString& remoteDir) {

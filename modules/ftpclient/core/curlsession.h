@@ -33,12 +33,19 @@ public:
 
     // Logs in and reports the folder the server starts in.
     OpResult open(QString* entryPath);
-    OpResult list(const QString& remoteDir, RemoteEntries* entries);
+    // Names the server sent that are unsafe to use are logged, left out of entries and, when
+    // asked for, handed back in unsafeNames.
+    OpResult list(const QString& remoteDir, RemoteEntries* entries,
+                  QStringList* unsafeNames = nullptr);
     // Sends to a hidden temporary name beside the target and renames it when complete, so the
     // target never shows half a file. With resume, continues an interrupted earlier attempt.
     OpResult upload(const QString& localFile, const QString& remoteFile, bool resume = false);
-    // Writes to "<target>.webrix-part" and replaces the target only when the file is complete.
-    OpResult download(const QString& remoteFile, const QString& localFile, bool resume = false);
+    // Writes to "<target>.webrix-part" and replaces the target only when the file is complete:
+    // libcurl saw no error and the byte count matches what the server announced (SIZE, or
+    // expectedSize from the listing when the server will not tell; -1 when unknown). A short
+    // file counts as a dropped connection and stays behind for resuming.
+    OpResult download(const QString& remoteFile, const QString& localFile, bool resume = false,
+                      qint64 expectedSize = -1);
     OpResult makeDirectory(const QString& remoteDir);
     OpResult rename(const QString& from, const QString& to);
     OpResult removeFile(const QString& remoteFile);
@@ -60,6 +67,8 @@ private:
     OpResult runCommands(const QList<QByteArray>& commands);
     OpResult perform(Transfer* transfer);
     OpResult resultFor(int code, const Transfer* transfer) const;
+    // Compares a finished download with the size the server announced or the listing showed.
+    OpResult checkLength(qint64 received, qint64 offset, qint64 expectedSize) const;
     OpResult sendFile(const QString& localFile, const QString& remotePath, bool resume);
     // Some servers will not rename onto an existing file; those lose the old one a moment early.
     OpResult renameReplacing(const QString& from, const QString& to);

@@ -1,6 +1,7 @@
 #include "listingparser.h"
 
 #include "nameencoding.h"
+#include "safename.h"
 
 #include <QRegularExpression>
 
@@ -49,7 +50,8 @@ bool parseLine(const QString& line, RemoteEntry* entry) {
 
 } // namespace
 
-RemoteEntries parseListing(const QByteArray& listing, NameEncoding encoding) {
+RemoteEntries parseListing(const QByteArray& listing, NameEncoding encoding,
+                           QStringList* unsafeNames) {
     RemoteEntries entries;
     for (QByteArray raw : listing.split('\n')) {
         if (raw.endsWith('\r'))
@@ -61,6 +63,11 @@ RemoteEntries parseListing(const QByteArray& listing, NameEncoding encoding) {
             continue;
         if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
             continue;
+        if (!isSafeName(entry.name)) {
+            if (unsafeNames)
+                unsafeNames->append(entry.name);
+            continue;
+        }
         entries.append(entry);
     }
     return entries;

@@ -2,6 +2,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 
 namespace ftp {
 
@@ -26,6 +27,9 @@ struct OpResult {
     // For an untrusted certificate or an unknown host key: what the user is asked to accept.
     QString fingerprint;
     QString peerDetails;
+    // Items left out of an otherwise finished operation, and the message that names them.
+    QStringList skipped;
+    QString warning;
 
     bool ok() const { return kind == Kind::Ok; }
     static OpResult success() { return {}; }

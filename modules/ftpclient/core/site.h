@@ -15,7 +15,8 @@ struct Site {
     QString name;
     QString host;
     int port = 21;
-    Protocol protocol = Protocol::Ftp;
+    // Plain FTP sends the password in clear, so a new site starts encrypted.
+    Protocol protocol = Protocol::FtpTls;
     QString user;
     QString remoteFolder;
     QString localFolder;

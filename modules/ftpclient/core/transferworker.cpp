@@ -1,5 +1,8 @@
 #include "transferworker.h"
 
+#include "localtarget.h"
+#include "safename.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -14,6 +17,15 @@ void registerTypesOnce() {
         return true;
     }();
     Q_UNUSED(registered)
+}
+
+// Adds the names left out for one reason to the result, so the user hears of them at the end.
+void reportSkipped(OpResult* result, const QStringList& names, const QString& reason) {
+    if (names.isEmpty())
+        return;
+    result->skipped += names;
+    const QString message = skippedNamesMessage(names, reason);
+    result->warning = result->warning.isEmpty() ? message : result->warning + u'\n' + message;
 }
 
 } // namespace
@@ -41,6 +53,8 @@ void TransferWorker::begin(const QString& what) {
 }
 
 void TransferWorker::finish(const QString& operation, const OpResult& result) {
+    if (!result.warning.isEmpty())
+        emit logLine(result.warning);
     emit logLine(result.ok() ? QStringLiteral("Kész: %1").arg(operation)
                              : QStringLiteral("Hiba: %1").arg(result.message));
     emit finished(operation, result);
@@ -60,13 +74,17 @@ void TransferWorker::open() {
 void TransferWorker::list(const QString& remoteFolder) {
     begin(QStringLiteral("Könyvtárlista: %1").arg(remoteFolder));
     RemoteEntries entries;
-    const OpResult result = m_session->list(remoteFolder, &entries);
-    if (result.ok())
+    QStringList unsafeNames;
+    OpResult result = m_session->list(remoteFolder, &entries, &unsafeNames);
+    if (result.ok()) {
+        reportSkipped(&result, unsafeNames, unsafeNameReason());
         emit listed(remoteFolder, entries);
+    }
     finish(QStringLiteral("list"), result);
 }
 
-OpResult TransferWorker::runPlan(const TransferPlan& plan, bool upload, bool resume) {
+OpResult TransferWorker::runPlan(const TransferPlan& plan, bool upload, bool resume,
+                                 const QString& localFolder, QStringList* outsideFolder) {
     m_planTotal = totalBytes(plan);
     m_bytesBefore = 0;
     for (const PlannedItem& item : plan) {
@@ -74,6 +92,17 @@ OpResult TransferWorker::runPlan(const TransferPlan& plan, bool upload, bool res
             return OpResult::failure(OpResult::Kind::Cancelled,
                                      QStringLiteral("A műveletet megszakították."));
         m_currentName = QFileInfo(item.localPath).fileName();
+        // Checked again right before touching the disk, whatever the plan says.
+        if (!upload &&
+            (!isInsideFolder(localFolder, item.localPath) ||
+             (!item.isDirectory &&
+              !isInsideFolder(localFolder, CurlSession::partialDownloadName(item.localPath))))) {
+            emit logLine(QStringLiteral("A választott mappán kívülre esne, kihagyva: %1")
+                             .arg(printableName(QDir::toNativeSeparators(item.localPath))));
+            outsideFolder->append(QDir(localFolder).relativeFilePath(item.localPath));
+            m_bytesBefore += item.size;
+            continue;
+        }
         OpResult result;
         if (item.isDirectory) {
             if (upload) {
@@ -91,7 +120,8 @@ OpResult TransferWorker::runPlan(const TransferPlan& plan, bool upload, bool res
                             : QStringLiteral("Letöltés: %1 -> %2")
                                   .arg(item.remotePath, QDir::toNativeSeparators(item.localPath)));
         result = upload ? m_session->upload(item.localPath, item.remotePath, resume)
-                        : m_session->download(item.remotePath, item.localPath, resume);
+                        : m_session->download(item.remotePath, item.localPath, resume,
+                                              item.expectedSize);
         if (!result.ok())
             return result;
         m_bytesBefore += item.size;
@@ -103,16 +133,27 @@ OpResult TransferWorker::runPlan(const TransferPlan& plan, bool upload, bool res
 void TransferWorker::upload(const QStringList& localPaths, const QString& remoteFolder,
                             bool resume) {
     begin(resume ? QStringLiteral("Feltöltés folytatása") : QStringLiteral("Feltöltés"));
-    finish(QStringLiteral("upload"), runPlan(planUpload(localPaths, remoteFolder), true, resume));
+    QStringList unsafeNames;
+    const TransferPlan plan = planUpload(localPaths, remoteFolder, &unsafeNames);
+    for (const QString& name : unsafeNames)
+        emit logLine(QStringLiteral("Nem biztonságos név, kihagyva: %1").arg(printableName(name)));
+    OpResult result = runPlan(plan, true, resume, QString(), nullptr);
+    reportSkipped(&result, unsafeNames, unsafeUploadReason());
+    finish(QStringLiteral("upload"), result);
 }
 
 void TransferWorker::download(const ftp::RemoteEntries& entries, const QString& remoteFolder,
                               const QString& localFolder, bool resume) {
     begin(resume ? QStringLiteral("Letöltés folytatása") : QStringLiteral("Letöltés"));
     TransferPlan plan;
-    OpResult result = planDownload(*m_session, entries, remoteFolder, localFolder, &plan);
+    QStringList unsafeNames;
+    QStringList outsideFolder;
+    OpResult result =
+        planDownload(*m_session, entries, remoteFolder, localFolder, &plan, &unsafeNames);
     if (result.ok())
-        result = runPlan(plan, false, resume);
+        result = runPlan(plan, false, resume, localFolder, &outsideFolder);
+    reportSkipped(&result, unsafeNames, unsafeNameReason());
+    reportSkipped(&result, outsideFolder, outsideFolderReason());
     finish(QStringLiteral("download"), result);
 }
 

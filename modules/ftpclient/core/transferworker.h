@@ -42,7 +42,9 @@ signals:
     void logLine(const QString& line);
 
 private:
-    OpResult runPlan(const TransferPlan& plan, bool upload, bool resume);
+    // localFolder is where a download may write; empty for uploads.
+    OpResult runPlan(const TransferPlan& plan, bool upload, bool resume, const QString& localFolder,
+                     QStringList* outsideFolder);
     void begin(const QString& what);
     void finish(const QString& operation, const OpResult& result);
 

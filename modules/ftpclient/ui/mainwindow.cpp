@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "core/passwordstore.h"
+#include "core/safename.h"
 #include "core/sitestore.h"
 #include "core/transferplan.h"
 #include "messages.h"
@@ -34,12 +35,6 @@ constexpr int kProgressSteps = 1000;
 QString parentFolder(const QString& folder) {
     const int slash = folder.lastIndexOf(QLatin1Char('/'));
     return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
-}
-
-bool isValidName(const QString& name) {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\n')) &&
-           !name.contains(QLatin1Char('\r'));
 }
 
 } // namespace
@@ -204,11 +199,7 @@ void MainWindow::buildUi() {
     connect(m_refresh, &QPushButton::clicked, this, &MainWindow::refreshRemote);
     connect(m_resume, &QPushButton::clicked, this, &MainWindow::resumeTransfer);
     connect(m_cancel, &QPushButton::clicked, this, &MainWindow::cancelTransfer);
-    connect(m_siteList, &QComboBox::currentIndexChanged, this, [this] {
-        if (const Site* site = currentSite(); site && !site->localFolder.isEmpty() && !m_busy)
-            setLocalFolder(site->localFolder);
-        updateActions();
-    });
+    connect(m_siteList, &QComboBox::currentIndexChanged, this, &MainWindow::siteChanged);
     connect(m_localPath, &QLineEdit::returnPressed, this,
             [this] { setLocalFolder(QDir::fromNativeSeparators(m_localPath->text())); });
     connect(m_remotePath, &QLineEdit::returnPressed, this, [this] {
@@ -233,13 +224,26 @@ void MainWindow::reloadSites() {
             site.id);
     const int index = m_siteList->findData(current);
     m_siteList->setCurrentIndex(index >= 0 ? index : 0);
+    // The signals were blocked while filling, so the buttons learn of the new list here.
+    updateActions();
+}
+
+void MainWindow::siteChanged() {
+    if (const Site* site = currentSite();
+        site && !site->localFolder.isEmpty() && !m_busy && QDir(site->localFolder).exists())
+        setLocalFolder(site->localFolder);
+    updateActions();
 }
 
 void MainWindow::selectSite(const QString& siteId) {
+    const QString before = m_siteList->currentData().toString();
     reloadSites();
     const int index = m_siteList->findData(siteId);
     if (index >= 0)
         m_siteList->setCurrentIndex(index);
+    // The index may not have moved although the site did, as for the first site added.
+    if (m_siteList->currentData().toString() != before)
+        siteChanged();
 }
 
 Site* MainWindow::currentSite() {
@@ -278,7 +282,6 @@ void MainWindow::deleteSite() {
     SiteStore::remove(id);
     PasswordStore::removeFromKeyring(id);
     reloadSites();
-    updateActions();
 }
 
 QString MainWindow::localFolder() const {
@@ -497,7 +500,7 @@ void MainWindow::newRemoteFolder() {
             .trimmed();
     if (!accepted)
         return;
-    if (!isValidName(name)) {
+    if (!isSafeName(name)) {
         Messages::error(this, QStringLiteral("Érvénytelen mappanév: „%1”").arg(name));
         return;
     }
@@ -517,7 +520,7 @@ void MainWindow::renameRemote() {
             .trimmed();
     if (!accepted || name == entries.first().name)
         return;
-    if (!isValidName(name)) {
+    if (!isSafeName(name)) {
         Messages::error(this, QStringLiteral("Érvénytelen név: „%1”").arg(name));
         return;
     }
@@ -576,8 +579,13 @@ void MainWindow::onFinished(const QString& operation, const OpResult& result) {
     if (result.ok()) {
         if (operation == QLatin1String("upload") || operation == QLatin1String("download")) {
             m_progress->setValue(kProgressSteps);
-            m_transferLabel->setText(QStringLiteral("Kész."));
+            m_transferLabel->setText(
+                result.skipped.isEmpty()
+                    ? QStringLiteral("Kész.")
+                    : QStringLiteral("Kész, %1 elem kihagyva.").arg(result.skipped.size()));
         }
+        if (!result.warning.isEmpty())
+            Messages::error(this, result.warning);
         emit operationDone(operation, true);
         if (operation == QLatin1String("open") || changedRemote)
             listRemote(m_remoteFolder);
@@ -615,15 +623,18 @@ void MainWindow::onFinished(const QString& operation, const OpResult& result) {
         updateActions();
         return;
     }
+    const QString skipped =
+        result.warning.isEmpty() ? QString() : QStringLiteral("\n\n") + result.warning;
     if (result.kind == Kind::ConnectionLost) {
         m_canResume = true;
         updateActions();
         Messages::error(this,
                         result.message +
-                            QStringLiteral("\n\nAz átvitel a „Folytatás” gombbal folytatható."));
+                            QStringLiteral("\n\nAz átvitel a „Folytatás” gombbal folytatható.") +
+                            skipped);
         return;
     }
-    Messages::error(this, result.message);
+    Messages::error(this, result.message + skipped);
     if (changedRemote)
         listRemote(m_remoteFolder);
 }

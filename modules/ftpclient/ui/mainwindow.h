@@ -61,6 +61,7 @@ private:
     void buildUi();
     QPushButton* addButton(const QString& objectName, const QString& caption);
     void reloadSites();
+    void siteChanged();
     void newSite();
     void editSite();
     void deleteSite();

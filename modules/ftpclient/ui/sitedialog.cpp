@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -59,6 +60,11 @@ SiteDialog::SiteDialog(const Site& site, QWidget* parent) : QDialog(parent), m_s
     m_protocol->addItem(QStringLiteral("FTP TLS-sel (explicit)"), int(Protocol::FtpTls));
     m_protocol->addItem(QStringLiteral("SFTP"), int(Protocol::Sftp));
     m_protocol->setCurrentIndex(m_protocol->findData(int(site.protocol)));
+    m_plainWarning = new QLabel(
+        QStringLiteral("Figyelem: sima FTP-n a jelszó és a fájlok titkosítatlanul utaznak."), this);
+    m_plainWarning->setObjectName(QStringLiteral("lblPlainFtpWarning"));
+    m_plainWarning->setAccessibleName(m_plainWarning->text());
+    m_plainWarning->setStyleSheet(QStringLiteral("color: #a00000;"));
     m_user = addLine(QStringLiteral("txtUser"), QStringLiteral("Felhasználó"), site.user);
     m_remoteFolder = addLine(QStringLiteral("txtRemoteFolder"), QStringLiteral("Távoli mappa"),
                              site.remoteFolder);
@@ -78,6 +84,7 @@ SiteDialog::SiteDialog(const Site& site, QWidget* parent) : QDialog(parent), m_s
     form->addRow(QStringLiteral("&Szerver:"), m_host);
     form->addRow(QStringLiteral("&Port:"), m_port);
     form->addRow(QStringLiteral("P&rotokoll:"), m_protocol);
+    form->addRow(QString(), m_plainWarning);
     form->addRow(QStringLiteral("&Felhasználó:"), m_user);
     form->addRow(QStringLiteral("&Távoli mappa:"), m_remoteFolder);
     form->addRow(QStringLiteral("&Helyi mappa:"),
@@ -97,6 +104,11 @@ SiteDialog::SiteDialog(const Site& site, QWidget* parent) : QDialog(parent), m_s
     connect(buttons, &QDialogButtonBox::accepted, this, &SiteDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &SiteDialog::reject);
     connect(m_protocol, &QComboBox::currentIndexChanged, this, &SiteDialog::protocolChanged);
+    showPlainWarning();
+}
+
+void SiteDialog::showPlainWarning() {
+    m_plainWarning->setVisible(Protocol(m_protocol->currentData().toInt()) == Protocol::Ftp);
 }
 
 QLineEdit* SiteDialog::addLine(const QString& objectName, const QString& accessibleName,
@@ -108,6 +120,7 @@ QLineEdit* SiteDialog::addLine(const QString& objectName, const QString& accessi
 }
 
 void SiteDialog::protocolChanged() {
+    showPlainWarning();
     // Follow the protocol's usual port unless the user picked a different one.
     const int port = m_port->value();
     if (port == 21 || port == 22)

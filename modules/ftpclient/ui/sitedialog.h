@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 
@@ -21,6 +22,7 @@ public:
 
 private:
     void protocolChanged();
+    void showPlainWarning();
     QLineEdit* addLine(const QString& objectName, const QString& accessibleName,
                        const QString& text);
 
@@ -29,6 +31,7 @@ private:
     QLineEdit* m_host;
     QSpinBox* m_port;
     QComboBox* m_protocol;
+    QLabel* m_plainWarning;
     QLineEdit* m_user;
     QLineEdit* m_remoteFolder;
     QLineEdit* m_localFolder;
