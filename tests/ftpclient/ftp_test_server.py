@@ -3,10 +3,16 @@
 
 Plain FTP, or explicit TLS when --cert is given. --encoding cp1250 makes it speak file names
 the way old Windows hosts do; --no-rename refuses renaming; new files in a folder named by --full-folder fail as on a full disk.
+The hostile options: --extra-listing names a JSON file of {"dir", "line"} objects whose lines are
+added to the listing of that folder (relative to the root, "" for the root itself);
+--no-size refuses SIZE; --short-reads sends only the first half of every downloaded file and
+then closes the data connection as if it were done.
 Prints "READY" once it listens.
 """
 import argparse
 import errno
+import io
+import json
 import os
 import sys
 
@@ -27,20 +33,40 @@ def main():
     parser.add_argument("--encoding", default="utf8")
     parser.add_argument("--full-folder", default="")
     parser.add_argument("--no-rename", action="store_true")
+    parser.add_argument("--extra-listing", default="")
+    parser.add_argument("--no-size", action="store_true")
+    parser.add_argument("--short-reads", action="store_true")
     args = parser.parse_args()
 
     wire = args.encoding
+    root = os.path.realpath(args.root)
+    extra = {}
+    if args.extra_listing:
+        with open(args.extra_listing, encoding="utf8") as source:
+            for item in json.load(source):
+                folder = os.path.normpath(os.path.join(root, item["dir"]))
+                extra.setdefault(folder, []).append(item["line"])
+
+    class HalfFile(io.BytesIO):
+        def __init__(self, name, data):
+            super().__init__(data[: len(data) // 2])
+            self.name = name
 
     class TestFS(AbstractedFS):
         def open(self, filename, mode):
             folder = os.path.basename(os.path.dirname(filename))
             if args.full_folder and folder == args.full_folder and ("w" in mode or "a" in mode):
                 raise OSError(errno.ENOSPC, os.strerror(errno.ENOSPC))
+            if args.short_reads and "r" in mode:
+                with super().open(filename, mode) as real:
+                    return HalfFile(filename, real.read())
             return super().open(filename, mode)
 
         def format_list(self, basedir, listing, ignore_err=True):
             for line in super().format_list(basedir, listing, ignore_err):
                 yield line.decode("utf8").encode(wire, "replace")
+            for line in extra.get(os.path.normpath(os.path.realpath(basedir)), []):
+                yield (line + "\r\n").encode(wire, "surrogateescape")
 
     class EagerTlsDataHandler(TLS_DTPHandler):
         """libcurl starts the data channel's TLS handshake before it sends STOR or RETR; the
@@ -58,6 +84,12 @@ def main():
     class Handler(base):
         def decode(self, data):
             return data.decode(wire, self.unicode_errors)
+
+        def ftp_SIZE(self, path):
+            if args.no_size:
+                self.respond("502 SIZE not implemented.")
+                return
+            return super().ftp_SIZE(path)
 
     authorizer = DummyAuthorizer()
     perm = "elradmwMT" if args.no_rename else "elradfmwMT"

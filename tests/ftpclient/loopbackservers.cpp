@@ -176,6 +176,20 @@ bool FtpTestServer::launch(QString* error) {
         arguments << QStringLiteral("--no-rename");
     if (!m_options.fullFolder.isEmpty())
         arguments << QStringLiteral("--full-folder") << m_options.fullFolder;
+    if (!m_options.extraListing.isEmpty()) {
+        const QString listing = m_work.filePath(QStringLiteral("extra-listing.json"));
+        QFile file(listing);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(m_options.extraListing) != m_options.extraListing.size()) {
+            *error = QStringLiteral("cannot write the extra listing");
+            return false;
+        }
+        arguments << QStringLiteral("--extra-listing") << listing;
+    }
+    if (m_options.noSize)
+        arguments << QStringLiteral("--no-size");
+    if (m_options.shortReads)
+        arguments << QStringLiteral("--short-reads");
     m_process = std::make_unique<QProcess>();
     m_process->setStandardOutputFile(m_work.filePath(QStringLiteral("server.out")),
                                      QIODevice::Append);

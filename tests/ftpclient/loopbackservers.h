@@ -23,6 +23,11 @@ public:
         QString encoding = QStringLiteral("utf8");
         QString fullFolder;
         bool noRename = false;
+        // Listing lines added to folders (relative to the root, "" for the root), as a JSON
+        // array of {"dir": ..., "line": ...} objects.
+        QByteArray extraListing;
+        bool noSize = false;
+        bool shortReads = false;
     };
 
     FtpTestServer();

@@ -5,15 +5,20 @@
 #include "treehelpers.h"
 #include "ui/mainwindow.h"
 #include "ui/messages.h"
+#include "ui/sitedialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -31,8 +36,12 @@ private slots:
     void wrongPasswordIsShown();
     void droppedConnectionIsReportedAndResumed();
     void acceptedCertificateIsRememberedForTheSite();
+    void newSiteIsEncryptedAndPlainFtpIsFlagged();
+    void firstSiteCanBeConnectedAtOnce();
 
 private:
+    // Runs answer on the site dialog that opens next, then leaves it with OK or Mégse.
+    void answerSiteDialog(const std::function<void(SiteDialog*)>& answer, bool accept);
     bool waitFor(MainWindow& window, const QString& operation, bool* ok = nullptr);
     void click(MainWindow& window, const QString& name);
 
@@ -244,6 +253,82 @@ void TestWindow::acceptedCertificateIsRememberedForTheSite() {
     QVERIFY(waitFor(window, QStringLiteral("list"), &ok));
     QVERIFY(ok);
     QCOMPARE(m_questions.size(), 2);
+}
+
+void TestWindow::answerSiteDialog(const std::function<void(SiteDialog*)>& answer, bool accept) {
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [poll, answer, accept] {
+        auto* dialog = qobject_cast<SiteDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->deleteLater();
+        answer(dialog);
+        dialog
+            ->findChild<QPushButton*>(accept ? QStringLiteral("cmdOK")
+                                             : QStringLiteral("cmdCancel"))
+            ->click();
+    });
+    poll->start(20);
+}
+
+void TestWindow::newSiteIsEncryptedAndPlainFtpIsFlagged() {
+    SiteDialog dialog(Site{});
+    auto* protocol = dialog.findChild<QComboBox*>(QStringLiteral("cboProtocol"));
+    auto* warning = dialog.findChild<QLabel*>(QStringLiteral("lblPlainFtpWarning"));
+    QVERIFY(protocol && warning);
+    QVERIFY(!warning->accessibleName().isEmpty());
+    QCOMPARE(Protocol(protocol->currentData().toInt()), Protocol::FtpTls);
+    QVERIFY(!warning->isVisibleTo(&dialog));
+    protocol->setCurrentIndex(protocol->findData(int(Protocol::Ftp)));
+    QVERIFY(warning->isVisibleTo(&dialog));
+    QVERIFY(warning->text().contains(QStringLiteral("titkosítatlanul")));
+    protocol->setCurrentIndex(protocol->findData(int(Protocol::Sftp)));
+    QVERIFY(!warning->isVisibleTo(&dialog));
+
+    // A site stored on plain FTP stays so, and the dialog says what that means.
+    Site plain = m_server.site();
+    QCOMPARE(plain.protocol, Protocol::Ftp);
+    SiteStore::store(plain);
+    QCOMPARE(SiteStore::load().first().protocol, Protocol::Ftp);
+    SiteDialog stored(SiteStore::load().first());
+    QVERIFY(stored.findChild<QLabel*>(QStringLiteral("lblPlainFtpWarning"))->isVisibleTo(&stored));
+    QCOMPARE(stored.site().protocol, Protocol::Ftp);
+}
+
+void TestWindow::firstSiteCanBeConnectedAtOnce() {
+    MainWindow window;
+    window.show();
+    auto* connectButton = window.findChild<QPushButton*>(QStringLiteral("cmdConnect"));
+    QVERIFY(!connectButton->isEnabled());
+
+    answerSiteDialog(
+        [](SiteDialog* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("txtHost"))
+                ->setText(QStringLiteral("ftp.example.hu"));
+        },
+        true);
+    click(window, QStringLiteral("cmdNewSite"));
+    QCOMPARE(SiteStore::load().size(), 1);
+    QCOMPARE(SiteStore::load().first().protocol, Protocol::FtpTls);
+    // No other click needed: the list just got its first site and it is selected.
+    QVERIFY(connectButton->isEnabled());
+    QVERIFY(window.findChild<QPushButton*>(QStringLiteral("cmdEditSite"))->isEnabled());
+    QVERIFY(window.findChild<QPushButton*>(QStringLiteral("cmdDeleteSite"))->isEnabled());
+
+    // Editing keeps it selected and connectable; removing the last one disables connecting.
+    answerSiteDialog(
+        [](SiteDialog* dialog) {
+            dialog->findChild<QLineEdit*>(QStringLiteral("txtSiteName"))
+                ->setText(QStringLiteral("Saját"));
+        },
+        true);
+    click(window, QStringLiteral("cmdEditSite"));
+    QCOMPARE(SiteStore::load().first().name, QStringLiteral("Saját"));
+    QVERIFY(connectButton->isEnabled());
+    click(window, QStringLiteral("cmdDeleteSite"));
+    QVERIFY(SiteStore::load().isEmpty());
+    QVERIFY(!connectButton->isEnabled());
+    QVERIFY(m_errors.isEmpty());
 }
 
 QTEST_MAIN(TestWindow)

@@ -9,17 +9,25 @@ namespace ftp {
 
 namespace {
 
+// A name may hold any character, line breaks included, so that the name rule sees and reports
+// it instead of the line silently not matching.
+constexpr auto kWholeLine = QRegularExpression::DotMatchesEverythingOption;
+
 // Permissions, links, owner and group are optional after the type letter; what anchors the line
 // is "<size> <month> <day> <year-or-time> <name>".
 const QRegularExpression& unixLine() {
-    static const QRegularExpression re(QStringLiteral(
-        R"(^([-dlbcps])\S*\s+(?:.*?\s)?(\d+)\s+([A-Za-z]{3}\s+\d{1,2}\s+(?:\d{4}|\d{1,2}:\d{2})) (.+)$)"));
+    static const QRegularExpression re(
+        QStringLiteral(
+            R"(^([-dlbcps])\S*\s+(?:.*?\s)?(\d+)\s+([A-Za-z]{3}\s+\d{1,2}\s+(?:\d{4}|\d{1,2}:\d{2})) (.+)$)"),
+        kWholeLine);
     return re;
 }
 
 const QRegularExpression& dosLine() {
-    static const QRegularExpression re(QStringLiteral(
-        R"(^(\d{2}-\d{2}-\d{2,4}\s+\d{1,2}:\d{2}(?:[AaPp][Mm])?)\s+(<DIR>|\d+)\s+(.+)$)"));
+    static const QRegularExpression re(
+        QStringLiteral(
+            R"(^(\d{2}-\d{2}-\d{2,4}\s+\d{1,2}:\d{2}(?:[AaPp][Mm])?)\s+(<DIR>|\d+)\s+(.+)$)"),
+        kWholeLine);
     return re;
 }
 
