@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,6 +39,7 @@ private slots:
     void acceptedCertificateIsRememberedForTheSite();
     void newSiteIsEncryptedAndPlainFtpIsFlagged();
     void firstSiteCanBeConnectedAtOnce();
+    void typedNamesFollowTheNameRule();
 
 private:
     // Runs answer on the site dialog that opens next, then leaves it with OK or Mégse.
@@ -329,6 +331,41 @@ void TestWindow::firstSiteCanBeConnectedAtOnce() {
     QVERIFY(SiteStore::load().isEmpty());
     QVERIFY(!connectButton->isEnabled());
     QVERIFY(m_errors.isEmpty());
+}
+
+void TestWindow::typedNamesFollowTheNameRule() {
+    QVERIFY(QDir().mkpath(m_server.rootDir() + QStringLiteral("/gépelt")));
+    Site site = m_server.site();
+    site.remoteFolder = QStringLiteral("/gépelt");
+    site = SiteStore::store(site);
+    MainWindow window;
+    window.selectSite(site.id);
+    click(window, QStringLiteral("cmdConnect"));
+    QVERIFY(waitFor(window, QStringLiteral("list")));
+
+    const QStringList refused = {QStringLiteral("../kint"), QStringLiteral("a/b"),
+                                 QStringLiteral("..\\kint"), QStringLiteral("..")};
+    for (const QString& name : refused) {
+        auto* poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, this, [poll, name] {
+            auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (!input)
+                return;
+            poll->deleteLater();
+            input->setTextValue(name);
+            input->accept();
+        });
+        poll->start(20);
+        click(window, QStringLiteral("cmdNewFolder"));
+        QVERIFY(!window.isBusy());
+    }
+    QCOMPARE(m_errors.size(), refused.size());
+    for (int i = 0; i < refused.size(); ++i)
+        QVERIFY2(m_errors.at(i).contains(refused.at(i)), qPrintable(m_errors.at(i)));
+    QVERIFY(!QFile::exists(m_server.rootDir() + QStringLiteral("/kint")));
+    QVERIFY(QDir(m_server.rootDir() + QStringLiteral("/gépelt"))
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                .isEmpty());
 }
 
 QTEST_MAIN(TestWindow)

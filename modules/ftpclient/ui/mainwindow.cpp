@@ -501,7 +501,8 @@ void MainWindow::newRemoteFolder() {
     if (!accepted)
         return;
     if (!isSafeName(name)) {
-        Messages::error(this, QStringLiteral("Érvénytelen mappanév: „%1”").arg(name));
+        Messages::error(this,
+                        QStringLiteral("Érvénytelen mappanév: „%1”").arg(printableName(name)));
         return;
     }
     const QString path = joinRemote(m_remoteFolder, name);
@@ -521,7 +522,7 @@ void MainWindow::renameRemote() {
     if (!accepted || name == entries.first().name)
         return;
     if (!isSafeName(name)) {
-        Messages::error(this, QStringLiteral("Érvénytelen név: „%1”").arg(name));
+        Messages::error(this, QStringLiteral("Érvénytelen név: „%1”").arg(printableName(name)));
         return;
     }
     const QString from = joinRemote(m_remoteFolder, entries.first().name);
