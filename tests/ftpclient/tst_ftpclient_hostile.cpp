@@ -61,6 +61,7 @@ private slots:
     void hostileNamesNeverLeaveTheChosenFolder();
     void shortDownloadKeepsTheOldFile_data();
     void shortDownloadKeepsTheOldFile();
+    void endlesslyNestedFoldersStop();
 
 private:
     bool waitFor(MainWindow& window, const QString& operation);
@@ -253,6 +254,31 @@ void TestHostile::shortDownloadKeepsTheOldFile() {
     QCOMPARE(readFile(target), QByteArray("a régi változat"));
     // What did arrive stays for resuming.
     QCOMPARE(readFile(CurlSession::partialDownloadName(target)), content.left(content.size() / 2));
+}
+
+void TestHostile::endlesslyNestedFoldersStop() {
+    // A server can show a folder inside itself forever; real ones are never this deep.
+    FtpTestServer server;
+    QString error;
+    if (!server.start({}, &error))
+        QSKIP(qPrintable(error));
+    QString deep = server.rootDir();
+    for (int level = 0; level < 70; ++level)
+        deep += QStringLiteral("/m");
+    QVERIFY(QDir().mkpath(deep));
+    RemoteEntry top;
+    top.name = QStringLiteral("m");
+    top.isDirectory = true;
+    QTemporaryDir local;
+    TransferWorker worker(server.site(), FtpTestServer::password());
+    QSignalSpy finished(&worker, &TransferWorker::finished);
+    worker.download({top}, QStringLiteral("/"), local.path(), false);
+    QCOMPARE(finished.size(), 1);
+    const auto result = finished.last().at(1).value<OpResult>();
+    QCOMPARE(result.kind, OpResult::Kind::Failed);
+    QVERIFY2(result.message.contains(QStringLiteral("túl mélyen")), qPrintable(result.message));
+    // Nothing was created before the whole plan was known.
+    QVERIFY(QDir(local.path()).isEmpty());
 }
 
 QTEST_MAIN(TestHostile)
