@@ -226,23 +226,31 @@ void StaticFileServer::Engine::onConnection(void* cls, MHD_Connection* connectio
             MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
         if (info)
             *socketContext = server->m_watchdog->watch(static_cast<qintptr>(info->connect_fd),
-                                                       limits::kHeaderTimeoutSeconds);
+                                                       server->m_headerTimeoutSeconds);
     } else if (*socketContext) {
         server->m_watchdog->forget(static_cast<ConnectionWatchdog::Watched*>(*socketContext));
         *socketContext = nullptr;
     }
 }
 
-void StaticFileServer::Engine::onCompleted(void*, MHD_Connection* connection, void**,
+void StaticFileServer::Engine::onCompleted(void* cls, MHD_Connection* connection, void**,
                                            MHD_RequestTerminationCode) {
     // The next request's head must arrive within the idle time, however it trickles in.
     if (ConnectionWatchdog::Watched* watched = watchedOf(connection))
-        ConnectionWatchdog::setDeadline(watched, limits::kIdleTimeoutSeconds);
+        ConnectionWatchdog::setDeadline(watched,
+                                        static_cast<StaticFileServer*>(cls)->m_idleTimeoutSeconds);
 }
 
 StaticFileServer::StaticFileServer(const QString& canonicalRoot, const HostCheck& hosts,
                                    QObject* parent)
-    : QObject(parent), m_root(canonicalRoot), m_hosts(hosts) {}
+    : QObject(parent), m_root(canonicalRoot), m_hosts(hosts),
+      m_headerTimeoutSeconds(limits::kHeaderTimeoutSeconds),
+      m_idleTimeoutSeconds(limits::kIdleTimeoutSeconds) {}
+
+void StaticFileServer::setTimeouts(int headerSeconds, int idleSeconds) {
+    m_headerTimeoutSeconds = qMax(1, headerSeconds);
+    m_idleTimeoutSeconds = qMax(1, idleSeconds);
+}
 
 StaticFileServer::~StaticFileServer() {
     // Closes the listener and every connection, and waits for the engine's threads.
@@ -267,7 +275,10 @@ bool StaticFileServer::listen(const QHostAddress& address, quint16 port) {
     v6.sin6_family = AF_INET6;
     v6.sin6_port = htons(port);
     v6.sin6_addr = in6addr_any;
-    unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO;
+    // poll() rather than epoll: with a few hundred connections at most it costs the same, and the
+    // epoll variant of this engine version resumed accepting only seconds after a flood of
+    // connections at the cap went away.
+    unsigned flags = MHD_USE_POLL_INTERNAL_THREAD;
     const sockaddr* bindAddress = reinterpret_cast<const sockaddr*>(&v4);
     if (address == QHostAddress::Any) {
         flags |= MHD_USE_DUAL_STACK;
@@ -283,7 +294,7 @@ bool StaticFileServer::listen(const QHostAddress& address, quint16 port) {
             withFlags, port, nullptr, nullptr, &Engine::onRequest, this, MHD_OPTION_SOCK_ADDR, at,
             MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
             limits::kMaxConnections, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits::kConnectionMemory,
-            MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(limits::kIdleTimeoutSeconds),
+            MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(m_idleTimeoutSeconds),
             MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr, MHD_OPTION_NOTIFY_CONNECTION,
             &Engine::onConnection, this, MHD_OPTION_NOTIFY_COMPLETED, &Engine::onCompleted, this,
             MHD_OPTION_END);

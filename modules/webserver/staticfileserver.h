@@ -33,6 +33,8 @@ public:
     // Starts serving; false when the address and port cannot be listened on.
     bool listen(const QHostAddress& address, quint16 port);
     quint16 port() const { return m_port; }
+    // Before listen(); the defaults are limits::kHeaderTimeoutSeconds and kIdleTimeoutSeconds.
+    void setTimeouts(int headerSeconds, int idleSeconds);
     // requestServed is only worth its cost when somebody shows the log.
     void setLogging(bool enabled) { m_logging = enabled; }
     QString root() const { return m_root; }
@@ -53,6 +55,8 @@ private:
     std::unique_ptr<ConnectionWatchdog> m_watchdog;
     MHD_Daemon* m_daemon = nullptr;
     quint16 m_port = 0;
+    int m_headerTimeoutSeconds;
+    int m_idleTimeoutSeconds;
     std::atomic<bool> m_logging{true};
 
     std::mutex m_logMutex;
