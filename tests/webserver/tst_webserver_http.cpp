@@ -111,6 +111,10 @@ void WebServerHttpTest::initTestCase() {
                      QFile::link(outside + "/secret.txt", m_root + "/secret-link.txt") &&
                      QFile::link(outside, m_root + "/files/escape");
     QFile::link(m_root + "/files/a.txt", m_root + "/inside-link.txt");
+    writeFile(m_root + "/.env", kSecret);
+    writeFile(m_root + "/.git/config", kSecret);
+    m_haveSymlinks = m_haveSymlinks && QFile::link(m_root + "/.env", m_root + "/files/env.txt") &&
+                     QFile::link(m_root + "/.git", m_root + "/files/repo");
 
     const webserver::StartResult started = m_server.start(m_root, 0, false);
     QVERIFY2(started.ok, qPrintable(started.message));
@@ -171,6 +175,8 @@ void WebServerHttpTest::indexPagesAndListing() {
     QVERIFY(!listing.contains("<b>&"));
     QVERIFY(!listing.contains(".hidden"));
     QVERIFY(!listing.contains("escape"));
+    QVERIFY(!listing.contains("env.txt"));
+    QVERIFY(!listing.contains("repo"));
     QVERIFY(listing.contains("href=\"../\""));
 
     result = fetch(m_manager, url("/files/%3Cb%3E%26.txt"));
@@ -329,12 +335,15 @@ void WebServerHttpTest::pathEscapesAreRefused_data() {
     QTest::newRow("file link leading out") << QByteArray("/secret-link.txt");
     QTest::newRow("link in a subfolder") << QByteArray("/files/escape/secret.txt");
     QTest::newRow("passwd") << QByteArray("/../../../../../../../../etc/passwd");
+    QTest::newRow("dot-file") << QByteArray("/.env");
+    QTest::newRow("link to a dot-file") << QByteArray("/files/env.txt");
+    QTest::newRow("link to a dot-folder") << QByteArray("/files/repo/config");
 }
 
 void WebServerHttpTest::pathEscapesAreRefused() {
     QFETCH(QByteArray, target);
-    if (!m_haveSymlinks &&
-        (target.contains("out/") || target.contains("link") || target.contains("escape")))
+    if (!m_haveSymlinks && (target.contains("out/") || target.contains("link") ||
+                            target.contains("escape") || target.contains("files/")))
         QSKIP("symbolic links are not available here");
     const HttpResult result = rawRequest(m_server.port(), "GET", target);
     QVERIFY2(result.status == 403 || result.status == 404,

@@ -1,11 +1,15 @@
-// The server's decisions that do not need a socket: charsets, ranges, dates and path mapping.
+// The server's decisions that do not need a socket: charsets, ranges, dates, path mapping and
+// the Host names it answers to.
 #include "byterange.h"
 #include "contenttype.h"
+#include "hostcheck.h"
 #include "httpdate.h"
 #include "safepath.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHostInfo>
+#include <QNetworkInterface>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +26,10 @@ private slots:
     void rangeParsing();
     void httpDates();
     void pathMapping();
+    void hiddenFilesBehindLinks();
+    void hostNames_data();
+    void hostNames();
+    void localNetworkHostNames();
 };
 
 void WebServerRulesTest::charsetDetection_data() {
@@ -151,6 +159,76 @@ void WebServerRulesTest::pathMapping() {
     QVERIFY(QDir(root).removeRecursively());
     QCOMPARE(resolveRequestPath(canonicalRoot, "/sub/page.html").kind,
              ResolvedPath::Kind::RootMissing);
+}
+
+void WebServerRulesTest::hiddenFilesBehindLinks() {
+    QTemporaryDir temp;
+    const QString root = QDir(temp.filePath("root")).absolutePath();
+    QVERIFY(QDir().mkpath(root + "/.git"));
+    QFile env(root + "/.env");
+    QVERIFY(env.open(QIODevice::WriteOnly));
+    env.close();
+    QFile config(root + "/.git/config");
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.close();
+    if (!QFile::link(root + "/.env", root + "/settings.txt") ||
+        !QFile::link(root + "/.git", root + "/repo"))
+        QSKIP("symbolic links are not available here");
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+
+    // The name asked for looks ordinary; what it leads to is hidden.
+    QCOMPARE(resolveRequestPath(canonicalRoot, "/settings.txt").kind, ResolvedPath::Kind::NotFound);
+    QCOMPARE(resolveRequestPath(canonicalRoot, "/repo/config").kind, ResolvedPath::Kind::NotFound);
+    QCOMPARE(resolveRequestPath(canonicalRoot, "/repo/").kind, ResolvedPath::Kind::NotFound);
+    QVERIFY(isHiddenBelowRoot(canonicalRoot, canonicalRoot + "/sub/.env"));
+    QVERIFY(!isHiddenBelowRoot(canonicalRoot, canonicalRoot + "/sub/a.env"));
+    // A dot in a folder above the served one hides nothing.
+    QVERIFY(!isHiddenBelowRoot(canonicalRoot + "/.git", canonicalRoot + "/.git/config"));
+}
+
+void WebServerRulesTest::hostNames_data() {
+    QTest::addColumn<QByteArray>("host");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("localhost") << QByteArray("localhost") << true;
+    QTest::newRow("localhost with port") << QByteArray("localhost:8080") << true;
+    QTest::newRow("upper case") << QByteArray("LOCALHOST:8080") << true;
+    QTest::newRow("trailing dot") << QByteArray("localhost.:8080") << true;
+    QTest::newRow("127.0.0.1") << QByteArray("127.0.0.1") << true;
+    QTest::newRow("127.0.0.1 with port") << QByteArray("127.0.0.1:65535") << true;
+    QTest::newRow("[::1]") << QByteArray("[::1]") << true;
+    QTest::newRow("[::1] with port") << QByteArray("[::1]:8080") << true;
+    QTest::newRow("::1 without brackets") << QByteArray("::1") << false;
+    QTest::newRow("empty port") << QByteArray("localhost:") << false;
+    QTest::newRow("port too long") << QByteArray("localhost:123456") << false;
+    QTest::newRow("junk after brackets") << QByteArray("[::1]x") << false;
+    QTest::newRow("other name") << QByteArray("attacker.example") << false;
+    QTest::newRow("userinfo trick") << QByteArray("localhost@attacker.example") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void WebServerRulesTest::hostNames() {
+    QFETCH(QByteArray, host);
+    QFETCH(bool, accepted);
+    QCOMPARE(HostCheck::loopbackOnly().accepts(host), accepted);
+}
+
+void WebServerRulesTest::localNetworkHostNames() {
+    const HostCheck lan = HostCheck::withLocalNetwork();
+    QVERIFY(lan.accepts("localhost:8080"));
+    QVERIFY(!lan.accepts("attacker.example"));
+    const QByteArray name = QHostInfo::localHostName().toUtf8();
+    if (!name.isEmpty()) {
+        QVERIFY(lan.accepts(name + ":8080"));
+        QVERIFY(lan.accepts(name.toUpper()));
+        QVERIFY(!HostCheck::loopbackOnly().accepts(name));
+    }
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() != QAbstractSocket::IPv4Protocol || address.isLoopback())
+            continue;
+        const QByteArray text = address.toString().toLatin1();
+        QVERIFY(lan.accepts(text + ":8080"));
+        QVERIFY(!HostCheck::loopbackOnly().accepts(text));
+    }
 }
 
 QTEST_MAIN(WebServerRulesTest)
