@@ -90,6 +90,10 @@ Reply fileReply(const QString& filePath, const FileRequest& request) {
         Reply reply;
         reply.status = 304;
         reply.headers.emplaceBack("Last-Modified", lastModified);
+        // The engine sends no body with a 304, and so names the length a 200 would have had
+        // (a "Content-Length: 0" would tell caches the file is now empty).
+        reply.contentLength = size;
+        reply.file = std::move(handle);
         return reply;
     }
 

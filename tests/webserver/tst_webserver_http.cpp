@@ -241,6 +241,8 @@ void WebServerHttpTest::conditionalRequests() {
     QCOMPARE(again.status, 304);
     QVERIFY(again.body.isEmpty());
     QCOMPARE(again.header("Last-Modified"), lastModified);
+    // A length on a 304 must be the file's own, never 0.
+    QVERIFY(again.header("Content-Length").isEmpty() || again.header("Content-Length") == "20");
 
     const QByteArray earlier = webserver::formatHttpDate(stamp.addSecs(-60));
     again = fetch(m_manager, url("/files/a.txt"), "GET", {{"If-Modified-Since", earlier}});
