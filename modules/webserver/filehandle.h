@@ -20,6 +20,9 @@ public:
     bool isOpen() const { return m_descriptor >= 0; }
     int descriptor() const { return m_descriptor; }
     int release();
+    // Size and modification time (milliseconds since the epoch) of the open file; false unless
+    // it is a regular file.
+    bool status(qint64* size, qint64* modifiedMs) const;
 
 private:
     explicit FileHandle(int descriptor) : m_descriptor(descriptor) {}

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QTimeZone>
 #include <QUrl>
 
 #include <mutex>
@@ -23,23 +24,31 @@ namespace {
 constexpr qint64 kWholeFileCharsetLimit = 1024 * 1024;
 constexpr qint64 kCharsetSampleSize = 64 * 1024;
 
-// Working out a text file's charset means reading it whole; the answer is kept while the file
-// keeps its size and time, so a page asked for again and again is read only once.
-class ContentTypeCache {
+// What the reply headers say about a file. Working out a text file's charset means reading it
+// whole, so this is kept while the file keeps its size and time: a page asked for again and
+// again is read once.
+struct FileFacts {
+    QByteArray contentType;
+    QByteArray lastModified;
+    QDateTime modified; // UTC, whole seconds as the header has them
+};
+
+class FileFactsCache {
 public:
-    QByteArray find(const QString& path, qint64 size, qint64 modifiedMs) {
+    bool find(const QString& path, qint64 size, qint64 modifiedMs, FileFacts* facts) {
         const std::lock_guard lock(m_mutex);
         const auto found = m_entries.constFind(path);
         if (found == m_entries.constEnd() || found->size != size || found->modifiedMs != modifiedMs)
-            return {};
-        return found->contentType;
+            return false;
+        *facts = found->facts;
+        return true;
     }
 
-    void insert(const QString& path, qint64 size, qint64 modifiedMs, const QByteArray& type) {
+    void insert(const QString& path, qint64 size, qint64 modifiedMs, const FileFacts& facts) {
         const std::lock_guard lock(m_mutex);
         if (m_entries.size() >= kMaxEntries)
             m_entries.clear();
-        m_entries.insert(path, {size, modifiedMs, type});
+        m_entries.insert(path, {size, modifiedMs, facts});
     }
 
 private:
@@ -47,14 +56,14 @@ private:
     struct Entry {
         qint64 size;
         qint64 modifiedMs;
-        QByteArray contentType;
+        FileFacts facts;
     };
     std::mutex m_mutex;
     QHash<QString, Entry> m_entries;
 };
 
-ContentTypeCache& contentTypeCache() {
-    static ContentTypeCache cache;
+FileFactsCache& fileFactsCache() {
+    static FileFactsCache cache;
     return cache;
 }
 
@@ -74,19 +83,36 @@ Reply redirectReply(const QString& cleanUrlPath, const QByteArray& query) {
 
 Reply fileReply(const QString& filePath, const FileRequest& request) {
     FileHandle handle = FileHandle::openForReading(filePath);
-    QFile file;
-    if (!handle.isOpen() ||
-        !file.open(handle.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+    qint64 size = 0;
+    qint64 modifiedMs = 0;
+    if (!handle.isOpen() || !handle.status(&size, &modifiedMs))
         return errorReply(403, QStringLiteral("A fájl nem olvasható."));
-    const qint64 size = file.size();
-    const QDateTime exactModified = file.fileTime(QFileDevice::FileModificationTime);
-    QDateTime modified = exactModified.toUTC();
-    modified.setTime(
-        QTime(modified.time().hour(), modified.time().minute(), modified.time().second()));
-    const QByteArray lastModified = formatHttpDate(modified);
 
-    const QDateTime ifModifiedSince = parseHttpDate(request.ifModifiedSince);
-    if (ifModifiedSince.isValid() && modified <= ifModifiedSince) {
+    FileFacts facts;
+    if (!fileFactsCache().find(filePath, size, modifiedMs, &facts)) {
+        const qint64 seconds = modifiedMs / 1000 - (modifiedMs % 1000 < 0 ? 1 : 0);
+        facts.modified = QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc());
+        facts.lastModified = formatHttpDate(facts.modified);
+        if (needsCharsetDetection(filePath)) {
+            QFile file;
+            if (!file.open(handle.descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+                return errorReply(403, QStringLiteral("A fájl nem olvasható."));
+            const bool whole = size <= kWholeFileCharsetLimit;
+            const QByteArray sample = file.read(whole ? size : kCharsetSampleSize);
+            if (whole && sample.size() != size)
+                return errorReply(500, QStringLiteral("A fájl olvasása közben hiba történt."));
+            facts.contentType = contentTypeHeader(filePath, sample, whole);
+        } else {
+            facts.contentType = mimeTypeForFileName(filePath);
+        }
+        fileFactsCache().insert(filePath, size, modifiedMs, facts);
+    }
+    const QByteArray& lastModified = facts.lastModified;
+    const QByteArray& contentType = facts.contentType;
+
+    const QDateTime ifModifiedSince =
+        request.ifModifiedSince.isEmpty() ? QDateTime() : parseHttpDate(request.ifModifiedSince);
+    if (ifModifiedSince.isValid() && facts.modified <= ifModifiedSince) {
         Reply reply;
         reply.status = 304;
         reply.headers.emplaceBack("Last-Modified", lastModified);
@@ -98,21 +124,6 @@ Reply fileReply(const QString& filePath, const FileRequest& request) {
     }
 
     Reply reply;
-    QByteArray contentType;
-    if (needsCharsetDetection(filePath)) {
-        const qint64 modifiedMs = exactModified.toMSecsSinceEpoch();
-        contentType = contentTypeCache().find(filePath, size, modifiedMs);
-        if (contentType.isEmpty()) {
-            const bool whole = size <= kWholeFileCharsetLimit;
-            const QByteArray sample = file.read(whole ? size : kCharsetSampleSize);
-            if (whole && sample.size() != size)
-                return errorReply(500, QStringLiteral("A fájl olvasása közben hiba történt."));
-            contentType = contentTypeHeader(filePath, sample, whole);
-            contentTypeCache().insert(filePath, size, modifiedMs, contentType);
-        }
-    } else {
-        contentType = mimeTypeForFileName(filePath);
-    }
     reply.headers.emplaceBack("Content-Type", contentType);
     reply.headers.emplaceBack("Last-Modified", lastModified);
     reply.headers.emplaceBack("Accept-Ranges", "bytes");
@@ -137,7 +148,6 @@ Reply fileReply(const QString& filePath, const FileRequest& request) {
                                                        QByteArray::number(first + length - 1) +
                                                        '/' + QByteArray::number(size));
     }
-    file.close(); // the descriptor stays open for the engine
     reply.file = std::move(handle);
     reply.fileOffset = first;
     reply.contentLength = length;
