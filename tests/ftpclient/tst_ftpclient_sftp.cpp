@@ -21,6 +21,7 @@ private slots:
     void foldersTravelByteForByte();
     void renameReplaceAndDelete();
     void keyTheServerDoesNotKnowIsRefused();
+    void unsafeNamesInTheListingAreLeftOut();
 
 private:
     Site trustedSite() const {
@@ -137,6 +138,34 @@ void TestSftp::keyTheServerDoesNotKnowIsRefused() {
     CurlSession session(site, QString());
     QString entry;
     QCOMPARE(session.open(&entry).kind, OpResult::Kind::LoginFailed);
+}
+
+void TestSftp::unsafeNamesInTheListingAreLeftOut() {
+#ifdef Q_OS_WIN
+    QSKIP("Windows cannot hold the names this case needs");
+#else
+    // The SFTP listing reaches the same name rule as FTP's.
+    const QString folder = m_server.rootDir() + QStringLiteral("/nevek");
+    QVERIFY(writeFile(folder + QStringLiteral("/jó.html"), "a"));
+    QVERIFY(writeFile(folder + QStringLiteral("/..\\kint.html"), "b"));
+    QVERIFY(writeFile(folder + QStringLiteral("/vezérlő\x01jel.html"), "c"));
+    TransferWorker worker(trustedSite(), QString());
+    QSignalSpy finished(&worker, &TransferWorker::finished);
+    QSignalSpy listed(&worker, &TransferWorker::listed);
+    worker.list(folder);
+    QCOMPARE(finished.size(), 1);
+    const auto result = finished.last().at(1).value<OpResult>();
+    QVERIFY2(result.ok(), qPrintable(result.message));
+    const RemoteEntries entries = listed.last().at(1).value<RemoteEntries>();
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(entries.first().name, QStringLiteral("jó.html"));
+    QStringList skipped = result.skipped;
+    skipped.sort();
+    QCOMPARE(skipped,
+             QStringList({QStringLiteral("..\\kint.html"), QStringLiteral("vezérlő\x01jel.html")}));
+    QVERIFY(result.warning.endsWith(
+        QStringLiteral("a kiszolgáló nem biztonságos nevet küldött, kihagytam.")));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestSftp)
