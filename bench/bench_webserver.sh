@@ -4,7 +4,8 @@
 # Baselines in the same run with the same settings and page: nginx with one worker process
 # (Debian package nginx-light, its own temporary configuration on a free loopback port) and
 # python3 -m http.server. The module and nginx take turns for BENCH_ROUNDS rounds and the best
-# round of each counts, so a busy machine slows both alike.
+# round of each counts, so a busy machine slows both alike. Each server's CPU time per request is
+# printed too: it hardly depends on what else the machine is doing.
 # Target: at least half of nginx's rate, and no errors.
 set -euo pipefail
 
@@ -69,11 +70,25 @@ wait_until_serving() {
     return 1
 }
 
-# Prints: requests/s, p50, p75, p90, p99, error count.
+# CPU time (clock ticks) the given processes have used so far.
+cpu_ticks() {
+    local total=0 pid ticks
+    for pid in "$@"; do
+        ticks=$(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | awk '{print $12 + $13}')
+        total=$((total + ${ticks:-0}))
+    done
+    echo "$total"
+}
+
+# Prints: requests/s, p50, p75, p90, p99, error count, server CPU microseconds per request.
+# The last one hardly depends on how busy the machine is otherwise.
 run_wrk() {
-    local url=$1 out
+    local url=$1 out before after
+    shift
+    before=$(cpu_ticks "$@")
     out=$(wrk -t2 -c"$connections" -d"$duration" --latency "$url")
-    local rps p50 p75 p90 p99 socket_errors non_ok
+    after=$(cpu_ticks "$@")
+    local rps p50 p75 p90 p99 socket_errors non_ok requests cpu
     rps=$(awk '/^Requests\/sec:/ {print $2}' <<<"$out")
     p50=$(awk '$1 == "50%" {print $2}' <<<"$out")
     p75=$(awk '$1 == "75%" {print $2}' <<<"$out")
@@ -81,12 +96,16 @@ run_wrk() {
     p99=$(awk '$1 == "99%" {print $2}' <<<"$out")
     socket_errors=$(awk -F'[ ,]+' '/Socket errors:/ {print $5 + $7 + $9 + $11}' <<<"$out")
     non_ok=$(awk '/Non-2xx or 3xx responses:/ {print $5}' <<<"$out")
-    echo "$rps ${p50:-?} ${p75:-?} ${p90:-?} ${p99:-?} $(( ${socket_errors:-0} + ${non_ok:-0} ))"
+    requests=$(awk '/ requests in / {print $1}' <<<"$out")
+    cpu=$(awk -v t=$((after - before)) -v n="${requests:-0}" -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { if (n > 0 && t > 0) printf "%.1f", t / hz * 1e6 / n; else print "?" }')
+    echo "$rps ${p50:-?} ${p75:-?} ${p90:-?} ${p99:-?} $(( ${socket_errors:-0} + ${non_ok:-0} )) $cpu"
 }
 
 report() {
-    local name=$1 rps=$2 p50=$3 p75=$4 p90=$5 p99=$6 errors=$7
-    printf '%-22s %12s %9s %9s %9s %9s %7s\n' "$name" "$rps" "$p50" "$p75" "$p90" "$p99" "$errors"
+    local name=$1 rps=$2 p50=$3 p75=$4 p90=$5 p99=$6 errors=$7 cpu=$8
+    printf '%-22s %12s %9s %9s %9s %9s %7s %12s\n' "$name" "$rps" "$p50" "$p75" "$p90" "$p99" \
+        "$errors" "$cpu"
 }
 
 stop_server() {
@@ -102,7 +121,7 @@ bench_module() {
     "$server" --serve "$work/site" --port "$port" --no-gui --quiet >/dev/null &
     server_pid=$!
     wait_until_serving "http://127.0.0.1:$port/page.html" >&2
-    run_wrk "http://127.0.0.1:$port/page.html"
+    run_wrk "http://127.0.0.1:$port/page.html" "$server_pid"
     stop_server
 }
 
@@ -134,7 +153,8 @@ CONF
     "$nginx_bin" -p "$work/nginx" -e "$work/nginx/error.log" -c "$conf" >/dev/null 2>&1 &
     server_pid=$!
     wait_until_serving "http://127.0.0.1:$port/page.html" >&2
-    run_wrk "http://127.0.0.1:$port/page.html"
+    # shellcheck disable=SC2046
+    run_wrk "http://127.0.0.1:$port/page.html" "$server_pid" $(pgrep -P "$server_pid")
     stop_server
 }
 
@@ -144,7 +164,7 @@ bench_python() {
     python3 -m http.server "$port" --bind 127.0.0.1 --directory "$work/site" >/dev/null 2>&1 &
     server_pid=$!
     wait_until_serving "http://127.0.0.1:$port/page.html" >&2
-    run_wrk "http://127.0.0.1:$port/page.html"
+    run_wrk "http://127.0.0.1:$port/page.html" "$server_pid"
     stop_server
 }
 
@@ -158,7 +178,7 @@ best_of() {
     awk -v a="$current" -v b="$candidate" 'BEGIN {
         split(a, x, " "); split(b, y, " ");
         best = (y[1] + 0 > x[1] + 0) ? b : a; split(best, z, " ");
-        printf "%s %s %s %s %s %d\n", z[1], z[2], z[3], z[4], z[5], x[6] + y[6] }'
+        printf "%s %s %s %s %s %d %s\n", z[1], z[2], z[3], z[4], z[5], x[6] + y[6], z[7] }'
 }
 
 module_result=""
@@ -172,7 +192,8 @@ done
 python_result=$(bench_python)
 
 echo "page: $(stat -c %s "$page") bytes; best of $rounds rounds for WebServer.exe and nginx"
-printf '%-22s %12s %9s %9s %9s %9s %7s\n' "server" "requests/s" "p50" "p75" "p90" "p99" "errors"
+printf '%-22s %12s %9s %9s %9s %9s %7s %12s\n' "server" "requests/s" "p50" "p75" "p90" "p99" \
+    "errors" "cpu us/req"
 # shellcheck disable=SC2086
 report "WebServer.exe" $module_result
 if [ -n "$nginx_result" ]; then
@@ -182,7 +203,7 @@ fi
 # shellcheck disable=SC2086
 report "python3 -m http.server" $python_result
 
-read -r w_rps _ _ _ _ w_err <<<"$module_result"
+read -r w_rps _ _ _ _ w_err w_cpu <<<"$module_result"
 read -r p_rps _ <<<"$python_result"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "?" }'; }
 echo "WebServer.exe / python3: $(ratio "$w_rps" "$p_rps")x"
@@ -190,8 +211,9 @@ if [ -z "$nginx_result" ]; then
     echo "nginx is not installed (Debian package 'nginx-light'): no baseline, no verdict."
     exit 0
 fi
-read -r n_rps _ <<<"$nginx_result"
-echo "WebServer.exe / nginx: $(ratio "$w_rps" "$n_rps")x"
+read -r n_rps _ _ _ _ _ n_cpu <<<"$nginx_result"
+echo "WebServer.exe / nginx: $(ratio "$w_rps" "$n_rps")x requests/s," \
+    "$(ratio "$n_cpu" "$w_cpu")x nginx's requests per CPU second"
 verdict=$(awk -v r="$w_rps" -v n="$n_rps" -v e="$w_err" \
     'BEGIN { print (n > 0 && r >= 0.5 * n && e == 0) ? "met" : "MISSED" }')
 echo "target (>= 0.5x nginx, no errors): $verdict"
