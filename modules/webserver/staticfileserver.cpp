@@ -88,7 +88,13 @@ size_t keepEscaped(void*, MHD_Connection*, char* text) {
 QHostAddress clientAddress(MHD_Connection* connection) {
     const MHD_ConnectionInfo* info =
         MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
-    return info && info->client_addr ? QHostAddress(info->client_addr) : QHostAddress();
+    if (!info || !info->client_addr)
+        return {};
+    const QHostAddress address(info->client_addr);
+    // On the dual-stack listener IPv4 clients come as "::ffff:a.b.c.d"; the log shows a.b.c.d.
+    bool isIPv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIPv4);
+    return isIPv4 ? QHostAddress(ipv4) : address;
 }
 
 ConnectionWatchdog::Watched* watchedOf(MHD_Connection* connection) {
