@@ -11,6 +11,7 @@
 #include "browser/WebBrowser.h"
 #include "controls/ProgramInfo.h"
 #include "controls/Settings.h"
+#include "controls/SystemMenu.h"
 #include "controls/ToolBar.h"
 #include "controls/Twips.h"
 #include "resources/Texts.h"
@@ -46,6 +47,7 @@ frmBuiltInBrowser::frmBuiltInBrowser(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/icons/browser-window.png")));
     setAccessibleName(QStringLiteral("Browser"));
+    LimitCloseShortcut(this);
     m_client->setObjectName(QStringLiteral("client"));
     setWidget(m_client);
 

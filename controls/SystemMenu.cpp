@@ -37,6 +37,19 @@ void removeFromMdiMenu(QMdiSubWindow* child) {
 }
 } // namespace
 
+void LimitCloseShortcut(QMdiSubWindow* child) {
+    QMenu* menu = child->systemMenu();
+    if (!menu)
+        return;
+    const QKeySequence ctrlF4(Qt::CTRL | Qt::Key_F4);
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator() && action->shortcuts().contains(ctrlF4)) {
+            action->setShortcuts({ctrlF4});
+            return;
+        }
+    }
+}
+
 void RemoveCloseCommand(QWidget* window) {
     if (auto* child = qobject_cast<QMdiSubWindow*>(window)) {
         removeFromMdiMenu(child);

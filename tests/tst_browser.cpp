@@ -239,6 +239,37 @@ private slots:
         QVERIFY(!QApplication::activePopupWidget());
     }
 
+    void ctrlWReachesTheModulesMenuFromTheBrowserWindow() {
+        TestEnv env;
+        LocalSite site;
+        frmMain* main = mainWithStartPage(env, site.address("/a"));
+        main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+        frmBuiltInBrowser* window = sharedBrowser(main);
+        QTRY_VERIFY_WITH_TIMEOUT(settledAt(window, QStringLiteral("Page /a")), kLoadTimeout);
+        QAction* webServer = main->MenuItem(QStringLiteral("mnuModulesWebServer"));
+        QObject::disconnect(webServer, &QAction::triggered, main, nullptr);
+        QSignalSpy started(webServer, &QAction::triggered);
+
+        // From the page.
+        window->brwWebBrowser->setFocus();
+        QTRY_VERIFY(QApplication::focusWidget() &&
+                    window->brwWebBrowser->isAncestorOf(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
+        QCOMPARE(started.size(), 1);
+
+        // From the address box.
+        window->cboAddress->lineEdit()->setFocus();
+        QTRY_VERIFY(window->cboAddress->lineEdit()->hasFocus());
+        QTest::keyClick(window->cboAddress->lineEdit(), Qt::Key_W, Qt::ControlModifier);
+        QCOMPARE(started.size(), 2);
+        QCOMPARE(browserWindows(main).size(), 1);
+
+        // Ctrl+F4 stays the window's own close.
+        QTest::keyClick(window->cboAddress->lineEdit(), Qt::Key_F4, Qt::ControlModifier);
+        QTRY_VERIFY(browserWindows(main).isEmpty());
+        QCOMPARE(started.size(), 2);
+    }
+
     void emptyAndDefaultStartPages() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
