@@ -67,7 +67,8 @@ QString AskSaveFileName(CommonDialog& dialog, const QString& title, const QStrin
             return path;
         const QString question =
             QStringLiteral("A(z) \"%1\" fájl már létezik.\nFelülírod?").arg(path);
-        if (MsgBox(question, vbYesNo | vbExclamation) == vbYes)
+        // Enter must not overwrite another file: Nem is the default answer.
+        if (MsgBox(question, vbYesNo | vbExclamation | vbDefaultButton2) == vbYes)
             return path;
     }
 }

@@ -4,10 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
 #include <unistd.h>
 
 #include "app/frmMain.h"
 #include "tests/DocumentTestSupport.h"
+#include "tests/support/ModalDialogs.h"
 #include "tests/support/TestEnv.h"
 
 using namespace DocumentTest;
@@ -194,6 +197,7 @@ private slots:
         QCOMPARE(env.dialogs.size(), 2);
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].buttons(), int(vbYesNo));
+        QCOMPARE(env.messages[0].defaultButton(), int(vbDefaultButton2));
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
         QVERIFY(env.messages[0].prompt.contains(Native(other)));
         QCOMPARE(TestEnv::readFile(other), QByteArray("masik"));
@@ -212,6 +216,29 @@ private slots:
         Run(main, "mnuFileExportToTemplate"); // the unanswered question means No
         QCOMPARE(env.messages.size(), 3);
         QCOMPARE(TestEnv::readFile(tht), QByteArray("regi"));
+    }
+
+    void enterAtTheOverwriteQuestionKeepsTheOtherFile() {
+        TestEnv env;
+        const QString other = env.path("other.html");
+        QVERIFY(TestEnv::writeFile(other, "masik"));
+        frmMain* main = env.createMainWindow();
+        Editor(main)->setText(QStringLiteral("uj"));
+
+        setMsgBoxHook(nullptr); // the real box, answered from the keyboard
+        bool noIsDefault = false;
+        whenModalShows([&noIsDefault](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            noIsDefault = box && box->defaultButton() == box->button(QMessageBox::No);
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+        env.queueFileAnswer(other);
+        env.queueFileCancel(); // asked again after Nem
+        Run(main, "mnuFileSave");
+        QVERIFY(noIsDefault);
+        QCOMPARE(env.dialogs.size(), 2);
+        QCOMPARE(TestEnv::readFile(other), QByteArray("masik"));
+        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 1"));
     }
 
     void withoutADocumentEachCommandSaysSo() {
