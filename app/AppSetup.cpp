@@ -29,7 +29,8 @@ void PrepareWebEngineEnvironment() {
 void SetUpApplication(QApplication& app) {
     // The pictures live in the editor library; a static library must register them itself.
     Q_INIT_RESOURCE(webrix);
-    app.setApplicationDisplayName(Texts::AppTitle);
+    // No display name: the window system would append it to every title, and each window's title
+    // must read exactly as the program sets it.
     app.setApplicationVersion(Texts::Version);
     // Lets the desktop match the windows to the installed menu entry.
     app.setDesktopFileName(QStringLiteral("example.tarvelon.webrix"));

@@ -12,6 +12,7 @@
 
 #include "app/modGeneral.h"
 #include "controls/CommonDialog.h"
+#include "controls/MsgBox.h"
 #include "controls/RichTextBox.h"
 #include "controls/Settings.h"
 #include "controls/StatusBar.h"
@@ -19,6 +20,7 @@
 #include "controls/ToolBar.h"
 #include "controls/Twips.h"
 #include "controls/WindowArrange.h"
+#include "controls/WrappingMenuBar.h"
 #include "documents/frmDocument.h"
 #include "resources/MainMenu.h"
 #include "resources/Texts.h"
@@ -63,6 +65,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
 
     dlgCommonDialog = new CommonDialog(this);
 
+    // Every menu title stays in sight; the bars are shown and hidden through Nézet only (no
+    // right-click list of bars that would leave its check marks behind).
+    setMenuBar(new WrappingMenuBar(this));
+    setContextMenuPolicy(Qt::PreventContextMenu);
     buildMenus();
     buildToolbars();
     m_statusBar = new StatusBar(this);
@@ -197,10 +203,13 @@ void frmMain::MDIForm_Load() {
     applyBounds();
     frmDocument* first = NewDocumentWindow();
 
-    if (!argument.isEmpty() && QFileInfo(argument).isFile())
+    if (!argument.isEmpty() && QFileInfo(argument).isFile()) {
+        // The splash is still on top: a message about the file waits until this window is up.
+        const MsgBoxDeferral untilShown(this);
         OpenAtStartup(argument);
-    else if (argument.isEmpty() && first)
+    } else if (argument.isEmpty() && first) {
         first->setUnchanged(true);
+    }
 
     RemoveCloseCommand(this);
 }

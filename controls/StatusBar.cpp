@@ -19,7 +19,8 @@ StatusBar::StatusBar(QWidget* parent) : QStatusBar(parent), m_timer(new QTimer(t
     setFont(tahoma);
     setSizeGripEnabled(true);
 
-    QLabel* copyright = addPanel(QStringLiteral("Panel1"), 4000);
+    // The copyright notice gives way first; the date and the indicators keep their whole text.
+    QLabel* copyright = addPanel(QStringLiteral("Panel1"), 4000, false);
     copyright->setText(Texts::Copyright);
     copyright->setToolTip(Texts::Copyright);
     addPanel(QStringLiteral("Panel2"), 1351);
@@ -40,17 +41,23 @@ namespace {
 // A panel keeps its laid-out width but gives way when the window is made narrower.
 class PanelLabel : public QLabel {
 public:
-    PanelLabel(int width, QWidget* parent) : QLabel(parent), m_width(width) {}
-    QSize sizeHint() const override { return {m_width, QLabel::sizeHint().height()}; }
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    PanelLabel(int width, bool keepsText, QWidget* parent)
+        : QLabel(parent), m_width(width), m_keepsText(keepsText) {}
+    QSize sizeHint() const override {
+        return {qMax(m_width, minimumSizeHint().width()), QLabel::sizeHint().height()};
+    }
+    QSize minimumSizeHint() const override {
+        return {m_keepsText ? QLabel::sizeHint().width() : 0, QLabel::minimumSizeHint().height()};
+    }
 
 private:
     int m_width;
+    bool m_keepsText;
 };
 } // namespace
 
-QLabel* StatusBar::addPanel(const QString& name, double widthTwips) {
-    auto* label = new PanelLabel(TwipsToPixelsX(widthTwips), this);
+QLabel* StatusBar::addPanel(const QString& name, double widthTwips, bool keepsText) {
+    auto* label = new PanelLabel(TwipsToPixelsX(widthTwips), keepsText, this);
     label->setObjectName(name);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);

@@ -20,7 +20,8 @@ protected:
 
 private:
     void refresh();
-    QLabel* addPanel(const QString& name, double widthTwips);
+    // A panel that keeps its text gives way only down to the text's width.
+    QLabel* addPanel(const QString& name, double widthTwips, bool keepsText = true);
 
     QList<QLabel*> m_panels;
     QTimer* m_timer;

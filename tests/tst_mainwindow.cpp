@@ -1,6 +1,7 @@
 // The main window: load from the settings store, unload, menus, toolbars, status bar, View and
 // Window menus.
 
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -8,6 +9,9 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionComplex>
+#include <QTimer>
 
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
@@ -305,6 +309,60 @@ private slots:
         main->mnuViewToolbarsScripting_Click(); // the handler itself inverts the mark
         QVERIFY(main->MenuItem("mnuViewToolbarsScripting")->isChecked());
         QVERIFY(main->tbScripting->isVisible());
+    }
+
+    void toolbarAreaHasNoMenuOfItsOwn() {
+        // The bars are shown and hidden through Nézet only, so its check marks always tell.
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        bool popupShown = false;
+        QTimer::singleShot(300, main, [&popupShown] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                popupShown = true;
+                popup->close();
+            }
+        });
+        const QPoint inBar(main->tbStandard->width() - 3, main->tbStandard->height() / 2);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, inBar,
+                                     main->tbStandard->mapToGlobal(inBar));
+        QApplication::sendEvent(main->tbStandard, &rightClick);
+        QTest::qWait(400);
+        QVERIFY(!popupShown);
+
+        QAction* html = main->MenuItem("mnuViewToolbarsHTMLTags");
+        html->trigger();
+        QVERIFY(html->isChecked());
+        QVERIFY(main->tbHTMLTags->isVisible());
+    }
+
+    void maximisedDocumentHasNoCloseButton() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        frmDocument* first = document(main, 0);
+        first->showMaximized();
+        QWidget* buttons = main->menuBar()->cornerWidget(Qt::TopRightCorner);
+        QTRY_VERIFY(buttons && buttons->isVisible());
+        QStyle* style = buttons->style();
+        QWidget* area = main->MDIClient();
+
+        // Room for two buttons, minimise and restore.
+        QStyleOptionComplex two;
+        two.initFrom(buttons);
+        two.subControls = QStyle::SC_MdiMinButton | QStyle::SC_MdiNormalButton;
+        QCOMPARE(buttons->sizeHint(),
+                 style->sizeFromContents(QStyle::CT_MdiControls, &two, QSize(48, 16), area));
+        // No spot answers as a close button; restore sits at the right end.
+        QStyleOptionComplex all = two;
+        all.subControls |= QStyle::SC_MdiCloseButton;
+        all.rect = buttons->rect();
+        for (int x = 0; x < buttons->width(); ++x)
+            QVERIFY(style->hitTestComplexControl(QStyle::CC_MdiControls, &all,
+                                                 QPoint(x, buttons->height() / 2),
+                                                 area) != QStyle::SC_MdiCloseButton);
+        QTest::mouseClick(buttons, Qt::LeftButton, {},
+                          QPoint(buttons->width() - 3, buttons->height() / 2));
+        QTRY_VERIFY(!first->isMaximized());
+        QCOMPARE(main->ChildForms().size(), 1);
     }
 
     void toolbarsAreStackedInOrder() {

@@ -227,7 +227,8 @@ private slots:
         QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
         QCOMPARE(Editor(main)->Text(), QString());
         QVERIFY(main->ActiveDocument()->Unchanged());
-        QCOMPARE(env.messages.size(), 1);
+        QTRY_COMPARE(env.messages.size(), 1); // once the main window is up, owned by it
+        QCOMPARE(env.messages[0].owner, main);
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
         QVERIFY(env.messages[0].prompt.contains(Native(path)));
 

@@ -1,5 +1,6 @@
 // Start-up: the splash window, its timer and the main window it brings up.
 
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -9,6 +10,7 @@
 #include "app/frmMain.h"
 #include "app/frmSplash.h"
 #include "app/modGeneral.h"
+#include "controls/RichTextBox.h"
 #include "documents/frmDocument.h"
 #include "tests/support/TestEnv.h"
 
@@ -47,6 +49,45 @@ private slots:
             if (qobject_cast<frmMain*>(w) && w->isVisible())
                 ++mains;
         QCOMPARE(mains, 1);
+        main->setQuitOnUnload(false);
+        delete main;
+    }
+
+    void unreadableCommandLineFileIsToldOnceTheMainWindowIsUp() {
+        TestEnv env;
+        // Too large to open; sparse, so it costs no disk.
+        const QString path = env.path("huge.html");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(RichTextBox::MaximumFileSize + 1));
+        }
+        modGeneral::setCommandLineForTesting(path);
+        struct Seen {
+            QWidget* owner;
+            bool ownerShown;
+            bool splashShown;
+        };
+        QList<Seen> seen;
+        setMsgBoxHook([&seen](const MsgBoxCall& call) {
+            bool splashShown = false;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                splashShown = splashShown || (qobject_cast<frmSplash*>(w) && w->isVisible());
+            seen << Seen{call.owner, call.owner && call.owner->isVisible(), splashShown};
+            return int(vbOK);
+        });
+
+        modGeneral::Main();
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 1, 5000);
+        frmMain* main = modGeneral::MainWindow();
+        QVERIFY(main);
+        QCOMPARE(seen[0].owner, main);
+        QVERIFY(seen[0].ownerShown);
+        QVERIFY(!seen[0].splashShown);
+        QCOMPARE(qobject_cast<frmDocument*>(main->ChildForms().first())->Caption(),
+                 QStringLiteral("Dokumentum 1"));
+        QTest::qWait(100);
+        QCOMPARE(seen.size(), 1);
         main->setQuitOnUnload(false);
         delete main;
     }

@@ -16,7 +16,7 @@ build_packages=(build-essential cmake ninja-build pkg-config ccache
     qt6-webengine-dev qt6-websockets-dev libmicrohttpd-dev
     libcurl4-openssl-dev qtkeychain-qt6-dev
     fonts-dejavu-core fonts-liberation2)
-test_packages=(xvfb xauth curl wrk nginx-light python3 python3-pyftpdlib python3-openssl openssh-server openssl
+test_packages=(xvfb xauth x11-utils curl wrk nginx-light python3 python3-pyftpdlib python3-openssl openssh-server openssl
     desktop-file-utils appstream shared-mime-info dpkg-dev file)
 
 install_missing() {
