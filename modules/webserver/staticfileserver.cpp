@@ -4,8 +4,6 @@
 #include "replybuilder.h"
 #include "requestlimits.h"
 
-#include <QByteArrayView>
-#include <QFile>
 #include <QThread>
 
 #include <microhttpd.h>
