@@ -55,7 +55,8 @@ WrappingMenuBar::Rows WrappingMenuBar::rowsFor(int width) const {
     if (const QToolButton* extension = extensionButton())
         firstRight -= extension->sizeHint().width();
 
-    const int start = frame + margin + spacing;
+    // The lower rows line up with the first title (to the right of a maximised child's icon).
+    const int start = qMax(frame + margin + spacing, actionGeometry(titles.first()).left());
     int x = start;
     for (QAction* action : std::as_const(titles)) {
         const QRect place = actionGeometry(action);
