@@ -361,8 +361,70 @@ void hostileFigures(const QTemporaryDir& dir) {
     hostileOpen(dir, QStringLiteral("5 MB binary file: open"), QStringLiteral("binary.bin"), binary,
                 0);
     binary.clear();
-    hostileOpen(dir, QStringLiteral("50 MB page: open"), QStringLiteral("huge.html"),
-                htmlPage(50 << 20), 0);
+}
+
+// A 50 MB page: open, memory, and a key typed in the middle, against the same page in a bare
+// QPlainTextEdit (no colours) in the same run.
+void largePageFigures(const QTemporaryDir& dir) {
+    const QByteArray page = htmlPage(50 << 20);
+    const QString path = writeFile(dir, QStringLiteral("huge.html"), page);
+    const double fileMb = double(page.size()) / (1 << 20);
+    double mean = 0, worst = 0, paints = 0, cpu = 0;
+    {
+        QPlainTextEdit plain;
+        plain.setLineWrapMode(QPlainTextEdit::NoWrap);
+        plain.resize(900, 700);
+        plain.show();
+        (void)QTest::qWaitForWindowExposed(&plain);
+        QElapsedTimer timer;
+        timer.start();
+        plain.setPlainText(DecodeTextFile(page).text);
+        plain.viewport()->repaint();
+        bench::print(QStringLiteral("50 MB QPlainTextEdit alone: decode + setPlainText (baseline)"),
+                     double(timer.nsecsElapsed()) / 1e6, "ms");
+        QTextCursor cursor = plain.textCursor();
+        cursor.setPosition(plain.document()->characterCount() / 2);
+        plain.setTextCursor(cursor);
+        plain.centerCursor();
+        plain.viewport()->repaint();
+        const double cpuStart = cpuMs();
+        timer.restart();
+        for (int i = 0; i < 5; ++i) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+            QCoreApplication::sendEvent(&plain, &press);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+        bench::print(QStringLiteral("50 MB QPlainTextEdit alone: typed key (baseline)"),
+                     double(timer.nsecsElapsed()) / 1e6 / 5, "ms",
+                     cpuNote((cpuMs() - cpuStart) / 5));
+    }
+    malloc_trim(0);
+    EditorWindow editor;
+    editor.repaint();
+    const qint64 rssBefore = residentBytes();
+    const OpenTimes open = openColoured(editor, path);
+    const qint64 rssAfter = residentBytes();
+    bench::print(QStringLiteral("50 MB page: open (LoadFile + HighlightTags + paint)"),
+                 open.total(), "ms",
+                 QStringLiteral("load / colour / paint %1 / %2 / %3 ms %4; %5")
+                     .arg(open.loadMs, 0, 'f', 0)
+                     .arg(open.colourMs, 0, 'f', 0)
+                     .arg(open.paintMs, 0, 'f', 0)
+                     .arg(cpuNote(open.cpuMs), targetNote(open.total(), 1000)));
+    const double growthMb = double(rssAfter - rssBefore) / (1 << 20);
+    bench::print(
+        QStringLiteral("50 MB page: resident growth"), growthMb, "MB",
+        QStringLiteral("%1 x the file; target at most 6 x: %2")
+            .arg(growthMb / fileMb, 0, 'f', 1)
+            .arg(growthMb <= 6 * fileMb ? QStringLiteral("met") : QStringLiteral("MISSED")));
+    editor.box.setSelStart(editor.box.TextLength() / 2);
+    editor.box.centerCursor();
+    editor.repaint();
+    typeKeys(editor, 10, &mean, &worst, &paints, &cpu);
+    bench::print(
+        QStringLiteral("50 MB coloured: typed key in the middle + repaint, mean"), mean, "ms",
+        keyNote(worst, paints, cpu, 16) + QStringLiteral("; wall ") + targetNote(mean, 16));
 }
 } // namespace
 
@@ -374,6 +436,15 @@ int main(int argc, char** argv) {
     SetUpApplication(app);
     QTemporaryDir dir;
 
+    // "bench_highlight large" or "bench_highlight oneline" runs only those figures.
+    if (app.arguments().contains(QStringLiteral("large"))) {
+        largePageFigures(dir);
+        return 0;
+    }
+    if (app.arguments().contains(QStringLiteral("oneline"))) {
+        singleLineFigures(dir);
+        return 0;
+    }
     memoryFigures(dir);
     double scan5 = 0;
     openFigures(dir, 1 << 20, QStringLiteral("1 MB"), 800);
@@ -382,6 +453,7 @@ int main(int argc, char** argv) {
     recolourAndTypingFigures(dir);
     singleLineFigures(dir);
     hostileFigures(dir);
+    largePageFigures(dir);
     bench::print(QStringLiteral("5 MB open budget: 35 x the pure scan"), 35 * scan5, "ms");
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QSaveFile>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -181,6 +182,10 @@ QString RichTextBox::documentText() const {
     if (!m_textSnapshot.isNull())
         return m_textSnapshot;
     return document()->toRawText();
+}
+
+void RichTextBox::forgetLoadedText() {
+    m_textSnapshot = QString();
 }
 
 void RichTextBox::selectDocumentRange(int start, int end) {
@@ -433,7 +438,16 @@ void RichTextBox::scrollContentsBy(int dx, int dy) {
 }
 
 void RichTextBox::resizeEvent(QResizeEvent* event) {
-    QPlainTextEdit::resizeEvent(event);
+    if (lineWrapMode() == NoWrap && event->oldSize().width() != event->size().width()) {
+        // Without wrapping the width changes no line, but the editor would lay out every block
+        // again for it, giving each one a layout object for good (several hundred bytes a line,
+        // and a pause on every resize of a large page). Its scroll bars still follow the size.
+        QResizeEvent sameWidth(event->size(),
+                               QSize(event->size().width(), event->oldSize().height()));
+        QPlainTextEdit::resizeEvent(&sameWidth);
+    } else {
+        QPlainTextEdit::resizeEvent(event);
+    }
     checkFormatWindows();
 }
 

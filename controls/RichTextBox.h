@@ -56,6 +56,9 @@ public:
     // The text in document positions: one character ('\n' or U+2029) per line break. Cheaper
     // than Text().
     QString documentText() const;
+    // Lets go of the text kept from the last load for the colouring that follows it, so that the
+    // document holds the only copy; documentText() then reads it back from the document.
+    void forgetLoadedText();
     // Selects [start, end) given in document positions; the caret ends at `end`.
     void selectDocumentRange(int start, int end);
 

@@ -63,8 +63,12 @@ void HighlightTags(RichTextBox* box) {
     const RichTextBox::PaintSuspension suspended(box);
     // Line breaks count one character here and two in Text(); a tag never starts or ends inside
     // one, so the ranges select the same characters either way.
-    const QString text = box->documentText();
-    const TagScan scan = ScanTags(text);
+    TagScan scan;
+    {
+        const QString text = box->documentText();
+        box->forgetLoadedText();
+        scan = ScanTags(text);
+    }
     if (scan.runs.empty())
         return;
     box->overlayColourRuns(scan.runs);

@@ -433,6 +433,33 @@ private slots:
         QCOMPARE(*box->colourRuns().colourAt(last), quint32(0x4000));
     }
 
+    void resizingKeepsTheSidewaysScrollRangeToTheText() {
+        // A change of width lays out no line again; the scroll range still follows the text.
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        box->setText(QStringLiteral("<p>short</p>\r\nline two"));
+        editor.paint();
+        for (const int width : {700, 300, 500}) {
+            editor.window.resize(width, 300);
+            QCoreApplication::processEvents();
+            editor.paint();
+            QCOMPARE(box->horizontalScrollBar()->maximum(), 0);
+        }
+        const QString line(3000, u'x');
+        box->setText(QStringLiteral("first\r\n") + line);
+        box->setSelStart(int(box->TextLength()));
+        editor.paint();
+        editor.window.resize(800, 300);
+        QCoreApplication::processEvents();
+        editor.paint();
+        QScrollBar* bar = box->horizontalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        editor.paint();
+        QVERIFY(box->viewport()->rect().contains(box->cursorRect().center()));
+    }
+
     void moveRefusesNegativeSizes() {
         TestEnv env(false);
         Editor editor(false);
