@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QMetaObject>
 #include <QStack>
+#include <QTimer>
 
 #include "app/modGeneral.h"
 #include "controls/CommonDialog.h"
@@ -21,6 +22,7 @@
 #include "controls/Twips.h"
 #include "controls/WindowArrange.h"
 #include "controls/WrappingMenuBar.h"
+#include "documents/RecoveryJournal.h"
 #include "documents/frmDocument.h"
 #include "resources/MainMenu.h"
 #include "resources/Texts.h"
@@ -49,7 +51,8 @@ double readBound(const QString& key, double defaultValue) {
 }
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+frmMain::frmMain(QWidget* parent)
+    : QMainWindow(parent), m_journal(std::make_unique<RecoveryJournal>()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Texts::AppTitle);
     setAccessibleName(Texts::AppTitle);
@@ -189,6 +192,7 @@ void frmMain::Load() {
         return;
     m_loaded = true;
     MDIForm_Load();
+    QTimer::singleShot(0, this, &frmMain::RecoverDocuments);
 }
 
 void frmMain::MDIForm_Load() {
@@ -274,6 +278,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
     m_unloading = false;
     MDIForm_Unload();
+    m_journal->endSession();
     m_unloaded = true;
     event->accept();
     emit unloaded();
@@ -322,6 +327,7 @@ frmDocument* frmMain::NewDocumentWindow() {
     connect(document->rtfDocument, &RichTextBox::insertModeChanged, this,
             &frmMain::updateInsertIndicator);
     document->setUnchanged(true);
+    m_journal->watch(document);
     return document;
 }
 

@@ -5,10 +5,12 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class CommonDialog;
 class QMdiArea;
 class QMdiSubWindow;
+class RecoveryJournal;
 class StatusBar;
 class ToolBar;
 class frmDocument;
@@ -50,6 +52,11 @@ public:
     void OpenAtStartup(const QString& path);
     // The link-opening sequence: a new browser window at the address.
     void OpenLinkWindow(const QString& address);
+
+    // Unsaved text of windows that a program which ended without closing them left behind.
+    RecoveryJournal* Journal() const { return m_journal.get(); }
+    // Offers it back (runs once the window is up after its load).
+    void RecoverDocuments();
 
     // Shared built-in browser window (one per run, reloaded after being closed).
     QPointer<QMdiSubWindow> BuiltInBrowser;
@@ -118,6 +125,7 @@ private:
     QMdiArea* m_mdiArea = nullptr;
     StatusBar* m_statusBar = nullptr;
     QHash<QString, QAction*> m_menuItems;
+    std::unique_ptr<RecoveryJournal> m_journal;
     int m_documentCounter = 0;
     bool m_loaded = false;
     bool m_unloading = false;

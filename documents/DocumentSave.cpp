@@ -1,5 +1,8 @@
 #include "documents/DocumentSave.h"
 
+#include <QTextDocument>
+
+#include "controls/RichTextBox.h"
 #include "documents/DocumentFiles.h"
 #include "documents/FileFilters.h"
 #include "documents/HighlightTags.h"
@@ -18,6 +21,7 @@ SaveOutcome SaveDocument(CommonDialog& dialog, frmDocument* document) {
             return SaveOutcome::Failed;
         document->setCaption(path);
     }
+    document->rtfDocument->document()->setModified(false); // on disk: no recovery copy needed
     HighlightTags(document->rtfDocument);
     return SaveOutcome::Saved;
 }

@@ -1,6 +1,7 @@
 // File > Open, Save, Save As and Export, and the start-up open of the main window.
 
 #include <QDir>
+#include <QTextDocument>
 
 #include "app/frmMain.h"
 #include "controls/CommonDialog.h"
@@ -68,6 +69,7 @@ void frmMain::mnuFileSaveAs_Click() {
     if (!WriteDocumentFile(document, path))
         return;
     document->setCaption(path);
+    document->rtfDocument->document()->setModified(false); // on disk: no recovery copy needed
     HighlightTags(document->rtfDocument);
 }
 

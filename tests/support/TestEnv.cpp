@@ -9,6 +9,7 @@
 
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
+#include "documents/RecoveryStore.h"
 
 namespace {
 bool copyTree(const QString& from, const QString& to) {
@@ -39,6 +40,8 @@ TestEnv::TestEnv(bool copyData) {
     modGeneral::setProgramFolderForTesting(programFolder());
     modGeneral::setAppNameForTesting(QStringLiteral("Webrix"));
     modGeneral::setCommandLineForTesting(QString());
+    // Recovery copies stay in the test's own folder, never in the user's.
+    RecoveryStore::setFolderForTesting(recoveryFolder());
 
     setMsgBoxHook([this](const MsgBoxCall& call) {
         messages << call;
@@ -85,6 +88,9 @@ QString TestEnv::programFolder() const {
 }
 QString TestEnv::settingsFolder() const {
     return path(QStringLiteral("settings"));
+}
+QString TestEnv::recoveryFolder() const {
+    return path(QStringLiteral("data/recovery"));
 }
 QString TestEnv::path(const QString& name) const {
     return m_dir.filePath(name);

@@ -28,6 +28,8 @@ public:
     QString root() const { return m_dir.path(); }
     QString programFolder() const;
     QString settingsFolder() const;
+    // Where the recovery journal keeps its copies during the test.
+    QString recoveryFolder() const;
     // A path inside the temporary directory (folders are not created).
     QString path(const QString& name) const;
 
