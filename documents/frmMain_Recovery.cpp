@@ -53,7 +53,7 @@ void frmMain::RecoverDocuments() {
                 MsgBox(QStringLiteral("A(z) \"%1\" helyreállítási másolat nem olvasható (%2), "
                                       "ezért kihagytam. A fájl megmaradt.")
                            .arg(QDir::toNativeSeparators(path), reason),
-                       vbExclamation);
+                       vbExclamation, Texts::AppTitle, this);
                 continue;
             }
             found.push_back({path, std::move(*copy)});
@@ -68,7 +68,7 @@ void frmMain::RecoverDocuments() {
         QStringList handled;
         for (const FoundCopy& item : found)
             handled << item.path;
-        if (MsgBox(question, vbYesNo | vbQuestion) == vbYes) {
+        if (MsgBox(question, vbYesNo | vbQuestion, Texts::AppTitle, this) == vbYes) {
             for (const FoundCopy& item : found)
                 restore(this, item.copy);
             // The old copies go only once the restored windows' own copies are on disk.
