@@ -2,6 +2,7 @@
 # Sets up a Debian 12 machine, builds Webrix and then runs it or its tests.
 #   bash tools/dev.sh run [file]   build and start the editor on the current display
 #   bash tools/dev.sh test         build and run the whole test suite headless
+#   bash tools/dev.sh test-sanitized  the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   bash tools/dev.sh bench        build and run the benchmarks
 #   bash tools/dev.sh package      build the Debian package (build/webrix_<version>_<arch>.deb)
 set -euo pipefail
@@ -32,9 +33,10 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# Extra arguments go to CMake's configure step (they override the build type).
 configure_and_build() {
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >/dev/null
     cmake --build "$build" --parallel "$(nproc)"
 }
 
@@ -52,13 +54,30 @@ test)
     export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
     ctest --test-dir "$build" --output-on-failure --timeout 900 "$@"
     ;;
+test-sanitized)
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    build="${WEBRIX_SANITIZED_BUILD_DIR:-$root/build-sanitized}"
+    configure_and_build -DCMAKE_BUILD_TYPE=Debug -DWEBRIX_SANITIZE=ON
+    export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
+    export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    ctest --test-dir "$build" --output-on-failure --timeout 1800 "$@"
+    ;;
 bench)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     configure_and_build
     export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1
+    # Every benchmark runs, also after one of them failed; the status says whether all went well.
+    failed=()
     for b in "$build"/bench/bench_*; do
-        [ -x "$b" ] && "$b"
+        [ -f "$b" ] && [ -x "$b" ] || continue
+        echo "== $(basename "$b")"
+        "$b" || failed+=("$(basename "$b")")
     done
+    if [ ${#failed[@]} -gt 0 ]; then
+        echo "Failed benchmarks: ${failed[*]}" >&2
+        exit 1
+    fi
     ;;
 package)
     # dpkg-shlibdeps (dpkg-dev) and file work out the package's library dependencies.
@@ -68,7 +87,7 @@ package)
     ls "$build"/webrix_*.deb
     ;;
 *)
-    echo "usage: bash tools/dev.sh run [file] | test | bench | package" >&2
+    echo "usage: bash tools/dev.sh run [file] | test | test-sanitized | bench | package" >&2
     exit 2
     ;;
 esac
