@@ -79,6 +79,10 @@ frmMain::frmMain(QWidget* parent)
 }
 
 frmMain::~frmMain() {
+    // QWidget's destructor hides the child windows, and the MDI area then reports an activation
+    // change. By that time this object is no longer a frmMain, so no child may reach it any more.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
     if (modGeneral::MainWindow() == this)
         modGeneral::setMainWindow(nullptr);
 }
