@@ -3,11 +3,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaObject>
+#include <QScreen>
 #include <QStack>
 #include <QTimer>
 
@@ -260,7 +262,12 @@ void frmMain::applyBounds() {
     const double width = readBound(QStringLiteral("MainWidth"), kDefaultWidth);
     const double height = readBound(QStringLiteral("MainHeight"), kDefaultHeight);
     move(TwipsToPixelsX(left), TwipsToPixelsY(top));
-    resize(qMax(1, TwipsToPixelsX(width)), qMax(1, TwipsToPixelsY(height)));
+    // No larger than the screens can show: the window system would allocate a stored size of
+    // millions of twips in full.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize room = screen ? screen->availableVirtualGeometry().size() : QSize(4096, 4096);
+    resize(std::clamp(TwipsToPixelsX(width), 1, qMax(1, room.width())),
+           std::clamp(TwipsToPixelsY(height), 1, qMax(1, room.height())));
 }
 
 void frmMain::Unload() {

@@ -52,7 +52,7 @@ QByteArray htmlPage(qsizetype bytes) {
                 QStringLiteral("</td></tr>\n");
     }
     page += QStringLiteral("</table>\n</body></html>\n");
-    return EncodeTextFile(page, TextEncoding{}, nullptr);
+    return EncodeTextFile(page, TextEncoding{}).value();
 }
 
 QByteArray oneLine(QByteArray page) {

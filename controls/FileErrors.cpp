@@ -1,5 +1,7 @@
 #include "controls/FileErrors.h"
 
+#include "controls/RegularFile.h"
+
 #include <QDir>
 #include <QFileDevice>
 #include <QFileInfo>
@@ -38,6 +40,31 @@ QString isFolder(const QString& path) {
     return QStringLiteral("A(z) \"%1\" nem fájl, hanem mappa.").arg(QDir::toNativeSeparators(path));
 }
 
+QString notOrdinaryFile(const QString& path, int kind) {
+    QString what;
+    switch (PathKind(kind)) {
+    case PathKind::Fifo:
+        what = QStringLiteral("csővezeték (FIFO)");
+        break;
+    case PathKind::Socket:
+        what = QStringLiteral("foglalat (socket)");
+        break;
+    case PathKind::Device:
+        what = QStringLiteral("eszköz");
+        break;
+    default:
+        what = QStringLiteral("különleges fájl");
+        break;
+    }
+    return QStringLiteral("A(z) \"%1\" nem közönséges fájl, hanem %2, ezért nem nyitható meg.")
+        .arg(QDir::toNativeSeparators(path), what);
+}
+
+QString cannotOpenPath(const QString& path, const QString& reason) {
+    return QStringLiteral("A(z) \"%1\" fájlt nem lehet megnyitni.\n%2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
 QString cannotOpen(const QFileDevice& file) {
     return QStringLiteral("A(z) \"%1\" fájlt nem lehet megnyitni.\n%2")
         .arg(QDir::toNativeSeparators(file.fileName()), reason(file, file.fileName()));
@@ -48,14 +75,27 @@ QString cannotRead(const QFileDevice& file) {
         .arg(QDir::toNativeSeparators(file.fileName()), reason(file, file.fileName()));
 }
 
-QString cannotCreate(const QFileDevice& file, const QString& path) {
-    return QStringLiteral("A(z) \"%1\" fájlba nem lehet írni.\n%2")
-        .arg(QDir::toNativeSeparators(path), reason(file, path));
+QString unchanged(const QString& path, const QString& reason) {
+    return QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült; a fájl változatlan maradt.\n%2")
+        .arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString cannotWrite(const QFileDevice& file, const QString& path) {
-    return QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült; a fájl a régi maradt.\n%2")
-        .arg(QDir::toNativeSeparators(path), reason(file, path));
+QString notCreated(const QString& path, const QString& reason) {
+    return QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült; a fájl nem jött létre.\n%2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString restored(const QString& path, const QString& reason) {
+    return QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült; a fájl régi tartalmát "
+                          "visszaállítottam.\n%2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString damaged(const QString& path, const QString& copyPath, const QString& reason) {
+    return QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült, és a régi tartalmát sem "
+                          "sikerült visszaírni: a fájl megsérült.\nA régi tartalom másolata: "
+                          "\"%2\"\n%3")
+        .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copyPath), reason);
 }
 
 QString tooLarge(const QString& path, qint64 limit) {

@@ -1,12 +1,12 @@
 #include "controls/RichTextBox.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QResizeEvent>
-#include <QSaveFile>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -15,7 +15,9 @@
 #include <QTextLayout>
 
 #include "controls/FileErrors.h"
+#include "controls/RegularFile.h"
 #include "controls/Twips.h"
+#include "controls/WholeFileWrite.h"
 
 namespace {
 QList<QKeySequence>& reservedShortcuts() {
@@ -217,63 +219,36 @@ bool RichTextBox::Move(double left, double top, double width, double height) {
 // --- Files -------------------------------------------------------------------------------------
 
 bool RichTextBox::LoadFile(const QString& path, QString* errorMessage) {
-    QFile file(path);
-    const QFileInfo info(path);
-    if (info.isDir()) {
+    QByteArray bytes;
+    QString error;
+    if (!ReadRegularFile(path, MaximumFileSize, &bytes, &error)) {
         if (errorMessage)
-            *errorMessage = FileErrors::isFolder(path);
+            *errorMessage = error;
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (errorMessage)
-            *errorMessage = FileErrors::cannotOpen(file);
-        return false;
-    }
-    if (file.size() > MaximumFileSize) {
-        if (errorMessage)
-            *errorMessage = FileErrors::tooLarge(path, MaximumFileSize);
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (errorMessage)
-            *errorMessage = FileErrors::cannotRead(file);
-        return false;
-    }
-    file.close();
-
-    DecodedText decoded = DecodeTextFile(bytes);
-    m_encoding = decoded.encoding;
-    replaceAllText(decoded.text); // a change even when the text stays the same
+    LoadDecoded(DecodeTextFile(bytes));
     return true;
 }
 
-bool RichTextBox::SaveFile(const QString& path, QString* errorMessage) {
-    TextEncoding used;
-    const QString raw = document()->toRawText();
-    const QByteArray bytes = EncodeTextFile(raw, m_encoding, &used);
+void RichTextBox::LoadDecoded(DecodedText decoded) {
+    m_encoding = decoded.encoding;
+    m_fileDeclaration = decoded.declared;
+    replaceAllText(decoded.text); // a change even when the text stays the same
+}
 
-    // Written beside the target and renamed over it, so a failed write leaves the old file.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);
-    if (QFileInfo(path).isDir()) {
-        if (errorMessage)
-            *errorMessage = FileErrors::isFolder(path);
-        return false;
+bool RichTextBox::SaveFile(const QString& path, QString* errorMessage) {
+    const std::optional<QByteArray> bytes = EncodeTextFile(documentText(), m_encoding);
+    QString error;
+    if (!bytes) {
+        error = QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült: a szöveg nem írható le "
+                               "%2 kódolással.")
+                    .arg(QDir::toNativeSeparators(path), EncodingName(m_encoding.codec));
+    } else if (WriteWholeFile(path, *bytes, &error)) {
+        return true;
     }
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (errorMessage)
-            *errorMessage = FileErrors::cannotCreate(file, path);
-        return false;
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (errorMessage)
-            *errorMessage = FileErrors::cannotWrite(file, path);
-        file.cancelWriting();
-        return false;
-    }
-    m_encoding = used;
-    return true;
+    if (errorMessage)
+        *errorMessage = error;
+    return false;
 }
 
 // --- Change notification and colours -----------------------------------------------------------

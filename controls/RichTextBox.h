@@ -36,13 +36,20 @@ public:
     // Places the box in twips; a negative width or height is refused (returns false).
     bool Move(double left, double top, double width, double height);
 
-    // Plain-text file load and save. On failure the box (or the file) is left as it was and
-    // errorMessage receives a Hungarian reason.
+    // Plain-text file load and save in the remembered encoding. On failure the box is left as it
+    // was, errorMessage receives a Hungarian reason, and the file is as that reason says. A text
+    // the encoding cannot write is not saved (the document commands ask about UTF-8 first).
     bool LoadFile(const QString& path, QString* errorMessage = nullptr);
     bool SaveFile(const QString& path, QString* errorMessage = nullptr);
+    // The last step of LoadFile, for text decoded elsewhere (for instance on another thread).
+    void LoadDecoded(DecodedText decoded);
 
+    // The encoding the text was read in and is written in, with or without a byte-order mark.
     TextEncoding encoding() const { return m_encoding; }
     void setEncoding(const TextEncoding& encoding) { m_encoding = encoding; }
+    // The encoding the file's own charset declaration named when it was read or last written.
+    std::optional<TextEncoding::Codec> fileDeclaration() const { return m_fileDeclaration; }
+    void setFileDeclaration(std::optional<TextEncoding::Codec> codec) { m_fileDeclaration = codec; }
 
     const ColourRuns& colourRuns() const { return m_colours; }
     // Colours a range given in Text() positions without touching the selection.
@@ -113,6 +120,7 @@ private:
 
     ColourRuns m_colours;
     TextEncoding m_encoding;
+    std::optional<TextEncoding::Codec> m_fileDeclaration;
     // A block whose userState equals this revision shows the current colours.
     int m_colourRevision = 1;
     bool m_replacingAllText = false;

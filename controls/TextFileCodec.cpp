@@ -1,5 +1,7 @@
 #include "controls/TextFileCodec.h"
 
+#include "controls/CharsetDeclaration.h"
+
 #include <array>
 #include <cstring>
 
@@ -25,20 +27,79 @@ constexpr std::array<char16_t, 128> kHighHalf = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, // F8
 };
 
-struct ReverseTable {
+// Bytes 0xA0..0xFF of ISO-8859-2; 0x80..0x9F are the C1 control characters.
+constexpr std::array<char16_t, 96> kIso8859_2Upper = {
+    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7, // A0
+    0x00A8, 0x0160, 0x015E, 0x0164, 0x0179, 0x00AD, 0x017D, 0x017B, // A8
+    0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7, // B0
+    0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C, // B8
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, // C0
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, // C8
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, // D0
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, // D8
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, // E0
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, // E8
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, // F0
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, // F8
+};
+
+// Bytes 0x80..0x9F of Windows-1252 (0xA0..0xFF are Latin-1); its five unassigned bytes map to
+// the C1 control characters of the same number, as for Windows-1250.
+constexpr std::array<char16_t, 32> kWindows1252C1 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98
+};
+
+// One single-byte code page: the characters of bytes 0x80..0xFF, and back.
+struct SingleByteTable {
+    std::array<char16_t, 128> high{};
     // 0 = no byte (character 0 itself is handled before the lookup).
     std::array<unsigned char, 0x10000> bytes{};
-    ReverseTable() {
+
+    explicit SingleByteTable(const std::array<char16_t, 128>& highHalf) : high(highHalf) {
         for (int b = 1; b < 0x80; ++b)
             bytes[b] = static_cast<unsigned char>(b);
         for (int i = 0; i < 128; ++i)
-            bytes[kHighHalf[i]] = static_cast<unsigned char>(0x80 + i);
+            bytes[high[i]] = static_cast<unsigned char>(0x80 + i);
     }
 };
 
-const ReverseTable& reverseTable() {
-    static const ReverseTable table;
-    return table;
+std::array<char16_t, 128> iso8859_2High() {
+    std::array<char16_t, 128> high{};
+    for (int i = 0; i < 32; ++i)
+        high[i] = char16_t(0x80 + i);
+    for (int i = 0; i < 96; ++i)
+        high[32 + i] = kIso8859_2Upper[i];
+    return high;
+}
+
+std::array<char16_t, 128> windows1252High() {
+    std::array<char16_t, 128> high{};
+    for (int i = 0; i < 32; ++i)
+        high[i] = kWindows1252C1[i];
+    for (int i = 32; i < 128; ++i)
+        high[i] = char16_t(0x80 + i);
+    return high;
+}
+
+// Built on first use; static initialisation is thread-safe.
+const SingleByteTable& tableFor(TextEncoding::Codec codec) {
+    switch (codec) {
+    case TextEncoding::Codec::Iso8859_2: {
+        static const SingleByteTable table(iso8859_2High());
+        return table;
+    }
+    case TextEncoding::Codec::Windows1252: {
+        static const SingleByteTable table(windows1252High());
+        return table;
+    }
+    default: {
+        static const SingleByteTable table(kHighHalf);
+        return table;
+    }
+    }
 }
 
 constexpr quint64 kHighBits = 0x8080808080808080ull;
@@ -120,7 +181,8 @@ qsizetype normaliseLineBreaks(char* data, qsizetype n) {
     return out;
 }
 
-QString decodeWindows1250(const unsigned char* p, qsizetype n) {
+QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTable& table) {
+    const char16_t* high = table.high.data();
     QString text(n, Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     qsizetype o = 0;
@@ -143,17 +205,112 @@ QString decodeWindows1250(const unsigned char* p, qsizetype n) {
             if (i < n && p[i] == '\n')
                 ++i;
         } else {
-            out[o++] = c < 0x80 ? char16_t(c) : kHighHalf[c - 0x80];
+            out[o++] = c < 0x80 ? char16_t(c) : high[c - 0x80];
         }
     }
     text.resize(o);
     return text;
 }
 
-void appendCrLf(QByteArray& out) {
-    out.append("\r\n", 2);
+QString decodeUtf8(const QByteArray& bytes, qsizetype start) {
+    QByteArray body = bytes.mid(start);
+    body.resize(normaliseLineBreaks(body.data(), body.size()));
+    return QString::fromUtf8(body);
+}
+
+bool isLineBreak(char16_t c) {
+    return c == u'\n' || c == 0x2029;
+}
+
+// UTF-8 can write every character but a lone half of a surrogate pair.
+std::optional<qsizetype> firstLoneSurrogate(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0xD800 || c > 0xDFFF)
+            continue;
+        if (c <= 0xDBFF && i + 1 < text.size() && text[i + 1].unicode() >= 0xDC00 &&
+            text[i + 1].unicode() <= 0xDFFF) {
+            ++i;
+            continue;
+        }
+        return i;
+    }
+    return std::nullopt;
+}
+
+DecodedText decode(const QByteArray& bytes, bool lookForDeclaration) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    DecodedText result;
+
+    const bool bom = n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF;
+    bool multiByte = false;
+    const qsizetype start = bom ? 3 : 0;
+    const bool validUtf8 = isStrictUtf8(p + start, n - start, &multiByte);
+    if (bom && validUtf8) {
+        result.text = decodeUtf8(bytes, start);
+        result.encoding = {TextEncoding::Codec::Utf8, true};
+        result.source = EncodingSource::ByteOrderMark;
+        return result;
+    }
+    if (lookForDeclaration && !bom) {
+        const auto declared = FindCharsetDeclaration(QByteArrayView(bytes));
+        if (declared)
+            result.declared = declared->codec;
+        // Bytes that are not UTF-8 under a UTF-8 declaration are left to the rules below, which
+        // keep every byte.
+        if (declared && (declared->codec != TextEncoding::Codec::Utf8 || validUtf8)) {
+            result.encoding = {declared->codec, false};
+            result.source = EncodingSource::Declaration;
+            result.text = declared->codec == TextEncoding::Codec::Utf8
+                              ? decodeUtf8(bytes, 0)
+                              : decodeSingleByte(p, n, tableFor(declared->codec));
+            return result;
+        }
+    }
+    if (validUtf8 && multiByte && !bom) {
+        result.text = decodeUtf8(bytes, 0);
+        result.encoding = {TextEncoding::Codec::Utf8, false};
+        result.source = EncodingSource::Utf8Validity;
+        return result;
+    }
+    result.text = decodeSingleByte(p, n, tableFor(TextEncoding::Codec::Windows1250));
+    result.encoding = {TextEncoding::Codec::Windows1250, false};
+    result.source = EncodingSource::Fallback;
+    return result;
+}
+
+QByteArray encodeUtf8(QStringView text, bool byteOrderMark) {
+    QByteArray out;
+    out.reserve(text.size() * 11 / 10 + 16);
+    if (byteOrderMark)
+        out.append("\xEF\xBB\xBF", 3);
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isLineBreak(text[i].unicode())) {
+            out.append(text.mid(runStart, i - runStart).toUtf8());
+            out.append("\r\n", 2);
+            runStart = i + 1;
+        }
+    }
+    out.append(text.mid(runStart).toUtf8());
+    return out;
 }
 } // namespace
+
+QString EncodingName(TextEncoding::Codec codec) {
+    switch (codec) {
+    case TextEncoding::Codec::Utf8:
+        return QStringLiteral("UTF-8");
+    case TextEncoding::Codec::Iso8859_2:
+        return QStringLiteral("ISO-8859-2");
+    case TextEncoding::Codec::Windows1252:
+        return QStringLiteral("windows-1252");
+    case TextEncoding::Codec::Windows1250:
+        break;
+    }
+    return QStringLiteral("windows-1250");
+}
 
 char16_t Windows1250ToUnicode(unsigned char byte) {
     return byte < 0x80 ? char16_t(byte) : kHighHalf[byte - 0x80];
@@ -162,74 +319,51 @@ char16_t Windows1250ToUnicode(unsigned char byte) {
 int UnicodeToWindows1250(char16_t ch) {
     if (ch == 0)
         return 0;
-    const unsigned char b = reverseTable().bytes[ch];
+    const unsigned char b = tableFor(TextEncoding::Codec::Windows1250).bytes[ch];
     return b == 0 ? -1 : b;
 }
 
-bool FitsWindows1250(QStringView text) {
-    const auto& table = reverseTable().bytes;
-    for (QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c != 0 && c != 0x2029 && table[c] == 0)
-            return false;
+std::optional<qsizetype> FirstUnencodable(QStringView text, TextEncoding::Codec codec) {
+    if (codec == TextEncoding::Codec::Utf8)
+        return firstLoneSurrogate(text);
+    const auto& table = tableFor(codec).bytes;
+    const char16_t* data = reinterpret_cast<const char16_t*>(text.data());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = data[i];
+        if (c >= 0x80 && table[c] == 0 && c != 0x2029)
+            return i;
     }
-    return true;
+    return std::nullopt;
+}
+
+bool FitsWindows1250(QStringView text) {
+    return !FirstUnencodable(text, TextEncoding::Codec::Windows1250);
 }
 
 DecodedText DecodeTextFile(const QByteArray& bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    DecodedText result;
-
-    const bool bom = n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF;
-    bool multiByte = false;
-    const qsizetype start = bom ? 3 : 0;
-    if (isStrictUtf8(p + start, n - start, &multiByte) && (bom || multiByte)) {
-        QByteArray body = bytes.mid(start);
-        body.resize(normaliseLineBreaks(body.data(), body.size()));
-        result.text = QString::fromUtf8(body);
-        result.encoding = {TextEncoding::Codec::Utf8, bom};
-        return result;
-    }
-    result.text = decodeWindows1250(p, n);
-    result.encoding = {TextEncoding::Codec::Windows1250, false};
-    return result;
+    return decode(bytes, true);
 }
 
-QByteArray EncodeTextFile(QStringView text, const TextEncoding& wanted, TextEncoding* used) {
-    TextEncoding encoding = wanted;
-    if (encoding.codec == TextEncoding::Codec::Windows1250 && !FitsWindows1250(text))
-        encoding = {TextEncoding::Codec::Utf8, false};
-    if (used)
-        *used = encoding;
+DecodedText DecodeSnippetFile(const QByteArray& bytes) {
+    return decode(bytes, false);
+}
 
-    QByteArray out;
-    if (encoding.codec == TextEncoding::Codec::Utf8) {
-        out.reserve(text.size() * 11 / 10 + 16);
-        if (encoding.byteOrderMark)
-            out.append("\xEF\xBB\xBF", 3);
-        qsizetype runStart = 0;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const char16_t c = text[i].unicode();
-            if (c == u'\n' || c == 0x2029) {
-                out.append(text.mid(runStart, i - runStart).toUtf8());
-                appendCrLf(out);
-                runStart = i + 1;
-            }
-        }
-        out.append(text.mid(runStart).toUtf8());
-        return out;
-    }
+std::optional<QByteArray> EncodeTextFile(QStringView text, const TextEncoding& encoding) {
+    if (FirstUnencodable(text, encoding.codec))
+        return std::nullopt;
+    if (encoding.codec == TextEncoding::Codec::Utf8)
+        return encodeUtf8(text, encoding.byteOrderMark);
 
-    const auto& table = reverseTable().bytes;
-    out.resize(text.size() * 2);
+    const auto& table = tableFor(encoding.codec).bytes;
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
     char* o = out.data();
     qsizetype w = 0;
     for (QChar ch : text) {
         const char16_t c = ch.unicode();
         if (c < 0x80 && c != u'\n') {
             o[w++] = char(c);
-        } else if (c == u'\n' || c == 0x2029) {
+        } else if (isLineBreak(c)) {
             o[w++] = '\r';
             o[w++] = '\n';
         } else {

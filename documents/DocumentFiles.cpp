@@ -3,13 +3,35 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QTextCursor>
+#include <QTextDocument>
 
+#include "controls/CharsetDeclaration.h"
 #include "controls/CommonDialog.h"
 #include "controls/MsgBox.h"
 #include "controls/RichTextBox.h"
+#include "controls/WholeFileWrite.h"
 #include "documents/frmDocument.h"
 
 namespace {
+const QString kUtf8Label = QStringLiteral("utf-8");
+
+// "„Ω” U+03A9, 3. sor": the character, its code and its line, for the encoding question.
+QString DescribeCharacterAt(const QString& text, qsizetype position) {
+    qsizetype length = 1;
+    if (QChar(text[position]).isHighSurrogate() && position + 1 < text.size() &&
+        QChar(text[position + 1]).isLowSurrogate())
+        length = 2;
+    const char32_t code = length == 2 ? QChar::surrogateToUcs4(text[position], text[position + 1])
+                                      : char32_t(text[position].unicode());
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < position; ++i)
+        if (text[i] == u'\n' || text[i] == QChar(0x2029))
+            ++line;
+    const QString hex = QStringLiteral("%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("„%1” U+%2, %3. sor").arg(text.mid(position, length), hex).arg(line);
+}
+
 bool SameFile(const QString& a, const QString& b) {
     const QFileInfo first(a);
     const QFileInfo second(b);
@@ -45,12 +67,48 @@ bool ReadDocumentFile(frmDocument* document, const QString& path) {
     return false;
 }
 
-bool WriteDocumentFile(frmDocument* document, const QString& path) {
+SaveOutcome WriteDocumentFile(frmDocument* document, const QString& path) {
+    RichTextBox* box = document->rtfDocument;
+    QString text = box->documentText();
+    TextEncoding encoding = EncodingForSaving(text, box->encoding(), box->fileDeclaration());
+    std::optional<CharsetDeclaration> declarationToChange;
+
+    if (const auto bad = FirstUnencodable(text, encoding.codec)) {
+        const QString question =
+            QStringLiteral("A dokumentum olyan karaktert tartalmaz, amely a(z) %1 kódolásban nem "
+                           "írható le (%2). Mentsem UTF-8 kódolással?")
+                .arg(EncodingName(encoding.codec), DescribeCharacterAt(text, *bad));
+        if (MsgBox(question, vbYesNo | vbQuestion) != vbYes)
+            return SaveOutcome::Cancelled;
+        encoding = {TextEncoding::Codec::Utf8, encoding.byteOrderMark};
+        declarationToChange = FindCharsetDeclaration(QStringView(text));
+        if (declarationToChange)
+            text.replace(declarationToChange->start, declarationToChange->length, kUtf8Label);
+    }
+
+    const std::optional<QByteArray> bytes = EncodeTextFile(text, encoding);
     QString error;
-    if (document->rtfDocument->SaveFile(path, &error))
-        return true;
+    if (!bytes) {
+        // Only a lone half of a surrogate pair is beyond UTF-8.
+        error = QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült: a szöveg hibás karaktert "
+                               "tartalmaz; a fájl változatlan maradt.")
+                    .arg(QDir::toNativeSeparators(path));
+    } else if (WriteWholeFile(path, *bytes, &error)) {
+        box->setEncoding(encoding);
+        const auto written = FindCharsetDeclaration(QStringView(text));
+        box->setFileDeclaration(written ? std::optional(written->codec) : std::nullopt);
+        if (declarationToChange) {
+            // The editor says what the file now says.
+            QTextCursor cursor(box->document());
+            cursor.setPosition(int(declarationToChange->start));
+            cursor.setPosition(int(declarationToChange->start + declarationToChange->length),
+                               QTextCursor::KeepAnchor);
+            cursor.insertText(kUtf8Label);
+        }
+        return SaveOutcome::Saved;
+    }
     MsgBox(error, vbCritical);
-    return false;
+    return SaveOutcome::Failed;
 }
 
 QString AskSaveFileName(CommonDialog& dialog, const QString& title, const QString& filter,

@@ -10,15 +10,17 @@
 
 SaveOutcome SaveDocument(CommonDialog& dialog, frmDocument* document) {
     if (!document->IsUntitled()) {
-        if (!WriteDocumentFile(document, document->Caption()))
-            return SaveOutcome::Failed;
+        if (const SaveOutcome written = WriteDocumentFile(document, document->Caption());
+            written != SaveOutcome::Saved)
+            return written;
     } else {
         const QString path =
             AskSaveFileName(dialog, QStringLiteral("Mentés"), FileFilters::HtmlSave, document);
         if (path.isEmpty())
             return SaveOutcome::Cancelled;
-        if (!WriteDocumentFile(document, path))
-            return SaveOutcome::Failed;
+        if (const SaveOutcome written = WriteDocumentFile(document, path);
+            written != SaveOutcome::Saved)
+            return written;
         document->setCaption(path);
     }
     document->rtfDocument->document()->setModified(false); // on disk: no recovery copy needed

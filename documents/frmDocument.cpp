@@ -34,6 +34,14 @@ void frmDocument::setCaption(const QString& caption) {
     setAccessibleName(caption);
 }
 
+TextEncoding frmDocument::fileEncoding() const {
+    return rtfDocument->encoding();
+}
+
+void frmDocument::setFileEncoding(const TextEncoding& encoding) {
+    rtfDocument->setEncoding(encoding);
+}
+
 bool frmDocument::IsUntitled() const {
     return Caption().left(10) == QLatin1String("Dokumentum");
 }

@@ -4,6 +4,8 @@
 
 #include <QMdiSubWindow>
 
+#include "controls/TextFileCodec.h"
+
 class RichTextBox;
 
 class frmDocument : public QMdiSubWindow {
@@ -20,6 +22,11 @@ public:
     // Each window keeps its own, so an edit is never forgotten because another window was made.
     bool Unchanged() const { return m_unchanged; }
     void setUnchanged(bool unchanged) { m_unchanged = unchanged; }
+
+    // The encoding the window's file was read in and is written in, and whether the file starts
+    // with a byte-order mark. A new window has Windows-1250 without one.
+    TextEncoding fileEncoding() const;
+    void setFileEncoding(const TextEncoding& encoding);
 
     // Untitled: the caption's first ten characters are "Dokumentum".
     bool IsUntitled() const;

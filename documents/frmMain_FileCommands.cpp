@@ -5,7 +5,9 @@
 
 #include "app/frmMain.h"
 #include "controls/CommonDialog.h"
+#include "controls/FileErrors.h"
 #include "controls/MsgBox.h"
+#include "controls/RegularFile.h"
 #include "controls/RichTextBox.h"
 #include "documents/DocumentFiles.h"
 #include "documents/DocumentSave.h"
@@ -25,6 +27,14 @@ void OpenDocumentCommand(frmMain* main, const QString& title, const QString& fil
     if (!dialog.ShowOpen() || dialog.FileName.isEmpty())
         return;
     const QString path = QDir::toNativeSeparators(dialog.FileName);
+    // A folder, FIFO, socket or device is refused before anything is opened or made.
+    if (const PathKind kind = KindOfPath(path);
+        kind != PathKind::Regular && kind != PathKind::Missing) {
+        MsgBox(kind == PathKind::Folder ? FileErrors::isFolder(path)
+                                        : FileErrors::notOrdinaryFile(path, int(kind)),
+               vbExclamation);
+        return;
+    }
 
     frmDocument* document = main->NewDocumentWindow();
     if (!ReadDocumentFile(document, path))
@@ -66,7 +76,7 @@ void frmMain::mnuFileSaveAs_Click() {
     if (path.isEmpty())
         return;
     // Bound to the new name only once it holds the text.
-    if (!WriteDocumentFile(document, path))
+    if (WriteDocumentFile(document, path) != SaveOutcome::Saved)
         return;
     document->setCaption(path);
     document->rtfDocument->document()->setModified(false); // on disk: no recovery copy needed

@@ -1,36 +1,17 @@
 #include "markup/InsertSnippetFile.h"
 
-#include "controls/FileErrors.h"
 #include "controls/MsgBox.h"
+#include "controls/RegularFile.h"
 #include "controls/RichTextBox.h"
 #include "controls/TextFileCodec.h"
 #include "documents/frmDocument.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 bool ReadSnippetFile(const QString& path, QString* text, QString* errorMessage) {
-    if (QFileInfo(path).isDir()) {
-        *errorMessage = FileErrors::isFolder(path);
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *errorMessage = FileErrors::cannotOpen(file);
-        return false;
-    }
     // Snippets share the editor's size limit, so a stray huge file cannot swamp the document.
-    if (file.size() > RichTextBox::MaximumFileSize) {
-        *errorMessage = FileErrors::tooLarge(path, RichTextBox::MaximumFileSize);
+    QByteArray bytes;
+    if (!ReadRegularFile(path, RichTextBox::MaximumFileSize, &bytes, errorMessage))
         return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *errorMessage = FileErrors::cannotRead(file);
-        return false;
-    }
-    file.close();
-    *text = DecodeTextFile(bytes).text;
+    *text = DecodeSnippetFile(bytes).text;
     return true;
 }
 

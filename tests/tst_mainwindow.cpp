@@ -2,6 +2,7 @@
 // Window menus.
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -133,6 +134,17 @@ private slots:
         TestEnv other;
         other.storeSetting("Design", "BgColor", QString::number(qint32(0x800000FF))); // no such
         QCOMPARE(workspace(other.createMainWindow(false)), QColor(0x80, 0x80, 0x80));
+    }
+
+    void hugeStoredSizeIsClampedToTheScreen() {
+        TestEnv env;
+        env.storeSetting("Settings", "MainWidth", "9000000");
+        env.storeSetting("Settings", "MainHeight", "9999999");
+        frmMain* main = env.createMainWindow(); // shown: a window this size would not survive
+        const QSize room = QGuiApplication::primaryScreen()->availableVirtualGeometry().size();
+        QVERIFY(main->width() <= room.width());
+        QVERIFY(main->height() <= room.height());
+        QVERIFY(main->width() > 0 && main->height() > 0);
     }
 
     void positionOffTheDesktopIsUsedUnchanged() {

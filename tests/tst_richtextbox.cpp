@@ -507,7 +507,7 @@ private slots:
         }
     }
 
-    void savingWritesCrLfAndNeverQuestionMarks() {
+    void savingWritesCrLfAndNeverChangesTheEncoding() {
         TestEnv env(false);
         Editor editor(false);
         RichTextBox* box = editor.box;
@@ -519,6 +519,12 @@ private slots:
 
         box->setSelStart(0);
         box->setSelText(QStringLiteral("ő\u65e5")); // ő fits Windows-1250, the other does not
+        // Neither a silent change of encoding nor a question mark: not written at all.
+        QString error;
+        QVERIFY(!box->SaveFile(path, &error));
+        QVERIFY2(error.contains(QStringLiteral("windows-1250")), qPrintable(error));
+        QCOMPARE(TestEnv::readFile(path), QByteArray("a\r\nb\r\nc\r\n"));
+        box->setEncoding({TextEncoding::Codec::Utf8, false});
         QVERIFY(box->SaveFile(path));
         QCOMPARE(TestEnv::readFile(path), QStringLiteral("ő\u65e5a\r\nb\r\nc\r\n").toUtf8());
     }

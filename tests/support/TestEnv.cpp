@@ -32,6 +32,9 @@ bool copyTree(const QString& from, const QString& to) {
 TestEnv::TestEnv(bool copyData) {
     QDir(root()).mkpath(QStringLiteral("program"));
     QDir(root()).mkpath(QStringLiteral("settings"));
+    // The user's data folder (QStandardPaths) lies inside the temporary directory too.
+    QDir(root()).mkpath(QStringLiteral("userdata"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("userdata"))));
     if (copyData)
         copyTree(QStringLiteral(WEBRIX_SOURCE_DATA_DIR), programFolder());
 
