@@ -1,5 +1,7 @@
 #include "documents/RecoveryCopy.h"
 
+#include "controls/CharsetDeclaration.h"
+
 #include <QCryptographicHash>
 #include <QHash>
 #include <QUrl>
@@ -18,25 +20,15 @@ QByteArray field(const char* name, const QString& value) {
 } // namespace
 
 QString RecoveryEncodingName(const TextEncoding& encoding) {
-    switch (encoding.codec) {
-    case TextEncoding::Codec::Utf8:
-        return QStringLiteral("utf-8");
-    case TextEncoding::Codec::Windows1250:
-        break;
-    }
-    return QStringLiteral("windows-1250");
+    // "utf-8", "windows-1250", "iso-8859-2", "windows-1252"
+    return EncodingName(encoding.codec).toLower();
 }
 
 std::optional<TextEncoding> RecoveryEncodingFromName(const QString& name, bool byteOrderMark) {
-    TextEncoding encoding;
-    encoding.byteOrderMark = byteOrderMark;
-    if (name == QLatin1String("utf-8"))
-        encoding.codec = TextEncoding::Codec::Utf8;
-    else if (name == QLatin1String("windows-1250"))
-        encoding.codec = TextEncoding::Codec::Windows1250;
-    else
+    const auto codec = CodecForLabel(name.toLatin1());
+    if (!codec)
         return std::nullopt;
-    return encoding;
+    return TextEncoding{*codec, byteOrderMark};
 }
 
 QByteArray EncodeRecoveryCopy(const RecoveryCopy& copy) {

@@ -176,15 +176,20 @@ bool ReadCopy(const QString& path, QByteArray* bytes, QString* error) {
 bool WriteCopy(const QString& path, const QByteArray& bytes, QString* error) {
     QSaveFile file(path);
     file.setDirectWriteFallback(false); // never half a copy in place of a whole one
+    const bool existed = QFileInfo::exists(path);
+    const auto failure = [&] {
+        const QString reason = FileErrors::reason(file, path);
+        return existed ? FileErrors::unchanged(path, reason) : FileErrors::notCreated(path, reason);
+    };
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
-            *error = FileErrors::cannotCreate(file, path);
+            *error = failure();
         return false;
     }
     // commit() flushes the file to disk before it renames it over the old copy.
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
-            *error = FileErrors::cannotWrite(file, path);
+            *error = failure();
         file.cancelWriting();
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include "controls/CharsetDeclaration.h"
 #include "controls/TextFileCodec.h"
+#include "documents/RecoveryCopy.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -156,6 +157,18 @@ private slots:
         // An unfinished tag at the end of the scanned bytes gives nothing.
         QVERIFY(!FindCharsetDeclaration(QByteArrayView("<meta charset=\"latin2")));
         QVERIFY(!FindCharsetDeclaration(QByteArrayView("<metacharset=latin2>")));
+    }
+
+    // The recovery journal keeps every encoding by name and gets the same one back.
+    void recoveryCopiesNameEveryEncoding() {
+        for (const auto codec :
+             {Codec::Windows1250, Codec::Utf8, Codec::Iso8859_2, Codec::Windows1252}) {
+            for (const bool bom : {false, true}) {
+                const TextEncoding encoding{codec, bom};
+                QCOMPARE(RecoveryEncodingFromName(RecoveryEncodingName(encoding), bom),
+                         std::optional(encoding));
+            }
+        }
     }
 
     void savingFollowsTheDeclarationUnlessAByteOrderMarkSpeaks() {
