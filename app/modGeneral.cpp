@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/frmSplash.h"
+#include "documents/StartupFile.h"
 
 namespace {
 frmMain*& mainWindowSlot() {
@@ -25,6 +26,8 @@ void Main() {
     splash->show();
     splash->Timer->setInterval(1500);
     splash->Timer->start();
+    // The splash time reads the command-line file; the main window's load takes it from there.
+    StartupFile::Prepare(CommandLine());
 }
 
 frmMain* MainWindow() {

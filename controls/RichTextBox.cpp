@@ -230,6 +230,18 @@ bool RichTextBox::LoadFile(const QString& path, QString* errorMessage) {
     return true;
 }
 
+bool RichTextBox::ReadFile(const QString& path, DecodedText* decoded, QString* errorMessage) {
+    QByteArray bytes;
+    QString error;
+    if (!ReadRegularFile(path, MaximumFileSize, &bytes, &error)) {
+        if (errorMessage)
+            *errorMessage = error;
+        return false;
+    }
+    *decoded = DecodeTextFile(bytes);
+    return true;
+}
+
 void RichTextBox::LoadDecoded(DecodedText decoded) {
     m_encoding = decoded.encoding;
     m_fileDeclaration = decoded.declared;

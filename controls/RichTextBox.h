@@ -40,6 +40,9 @@ public:
     // was, errorMessage receives a Hungarian reason, and the file is as that reason says. A text
     // the encoding cannot write is not saved (the document commands ask about UTF-8 first).
     bool LoadFile(const QString& path, QString* errorMessage = nullptr);
+    // The reading and decoding of LoadFile, which touch no editor (any thread may do them).
+    static bool ReadFile(const QString& path, DecodedText* decoded,
+                         QString* errorMessage = nullptr);
     bool SaveFile(const QString& path, QString* errorMessage = nullptr);
     // The last step of LoadFile, for text decoded elsewhere (for instance on another thread).
     void LoadDecoded(DecodedText decoded);

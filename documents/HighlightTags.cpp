@@ -58,9 +58,6 @@ TagScan ScanTags(QStringView text) {
 void HighlightTags(RichTextBox* box) {
     if (!box)
         return;
-    // Painting stops instead of hiding the box, so that it keeps the keyboard focus; it resumes
-    // when this scope ends, also when a step below throws.
-    const RichTextBox::PaintSuspension suspended(box);
     // Line breaks count one character here and two in Text(); a tag never starts or ends inside
     // one, so the ranges select the same characters either way.
     TagScan scan;
@@ -69,6 +66,16 @@ void HighlightTags(RichTextBox* box) {
         box->forgetLoadedText();
         scan = ScanTags(text);
     }
+    ApplyTagScan(box, scan);
+}
+
+void ApplyTagScan(RichTextBox* box, const TagScan& scan) {
+    if (!box)
+        return;
+    box->forgetLoadedText();
+    // Painting stops instead of hiding the box, so that it keeps the keyboard focus; it resumes
+    // when this scope ends, also when a step below throws.
+    const RichTextBox::PaintSuspension suspended(box);
     if (scan.runs.empty())
         return;
     box->overlayColourRuns(scan.runs);

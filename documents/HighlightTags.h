@@ -33,3 +33,6 @@ TagScan ScanTags(QStringView text);
 // text holds no "<") and keeps the colours of everything outside tags. The box does not paint
 // during the pass and keeps its focus.
 void HighlightTags(RichTextBox* box);
+
+// The second half of HighlightTags, for a scan made beforehand of exactly the box's text.
+void ApplyTagScan(RichTextBox* box, const TagScan& scan);

@@ -13,6 +13,7 @@
 #include "documents/DocumentSave.h"
 #include "documents/FileFilters.h"
 #include "documents/HighlightTags.h"
+#include "documents/StartupFile.h"
 #include "documents/frmDocument.h"
 
 namespace {
@@ -103,9 +104,15 @@ void frmMain::OpenAtStartup(const QString& path) {
             break;
         document = qobject_cast<frmDocument*>(child);
     }
-    if (!document || !ReadDocumentFile(document, path))
+    // Read and scanned while the splash showed, when the start procedure could (the same text
+    // and the same messages as reading it now).
+    std::optional<TagScan> scan;
+    if (!document || !StartupFile::ReadDocumentFile(document, path, &scan))
         return;                 // the empty first document stays
     document->setCaption(path); // the argument as typed
     document->setUnchanged(true);
-    HighlightTags(document->rtfDocument);
+    if (scan)
+        ApplyTagScan(document->rtfDocument, *scan);
+    else
+        HighlightTags(document->rtfDocument);
 }

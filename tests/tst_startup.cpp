@@ -11,6 +11,7 @@
 #include "app/frmSplash.h"
 #include "app/modGeneral.h"
 #include "controls/RichTextBox.h"
+#include "documents/HighlightTags.h"
 #include "documents/frmDocument.h"
 #include "tests/support/TestEnv.h"
 
@@ -49,6 +50,71 @@ private slots:
             if (qobject_cast<frmMain*>(w) && w->isVisible())
                 ++mains;
         QCOMPARE(mains, 1);
+        main->setQuitOnUnload(false);
+        delete main;
+    }
+
+    void commandLineFileReadDuringTheSplashOpensLikeAnyOpen() {
+        TestEnv env;
+        QByteArray bytes = "<HTML><BODY>\r\n<A HREF=x.html>\xC1rv\xEDzt\xFBr\xF5</A> a < b<br>\r\n";
+        for (int i = 0; i < 2000; ++i)
+            bytes += "<tr><td><img src=a.gif> t\xFCk\xF6r</td></tr>\r\n";
+        bytes += "text <b";
+        const QString path = env.path(QStringLiteral("start page.html"));
+        QVERIFY(TestEnv::writeFile(path, bytes));
+        int messages = 0;
+        setMsgBoxHook([&messages](const MsgBoxCall&) {
+            ++messages;
+            return int(vbOK);
+        });
+
+        modGeneral::setCommandLineForTesting(path);
+        modGeneral::Main();
+        QTRY_VERIFY_WITH_TIMEOUT(modGeneral::MainWindow() && modGeneral::MainWindow()->isVisible(),
+                                 5000);
+        frmMain* main = modGeneral::MainWindow();
+        QCOMPARE(main->ChildForms().size(), 1);
+        auto* document = qobject_cast<frmDocument*>(main->ChildForms().first());
+        QCOMPARE(document->Caption(), path);
+        QVERIFY(document->Unchanged());
+
+        // The same text, colours and selection as an open of the same file in the window.
+        RichTextBox reference;
+        QVERIFY(reference.LoadFile(path));
+        HighlightTags(&reference);
+        const RichTextBox* box = document->rtfDocument;
+        QCOMPARE(box->Text(), reference.Text());
+        QCOMPARE(box->encoding(), reference.encoding());
+        QCOMPARE(box->colourRuns().runs().size(), reference.colourRuns().runs().size());
+        for (std::size_t i = 0; i < reference.colourRuns().runs().size(); ++i) {
+            const ColourRuns::Run& got = box->colourRuns().runs()[i];
+            const ColourRuns::Run& want = reference.colourRuns().runs()[i];
+            QCOMPARE(got.start, want.start);
+            QCOMPARE(got.end, want.end);
+            QCOMPARE(got.colour, want.colour);
+        }
+        QCOMPARE(box->SelStart(), reference.SelStart());
+        QCOMPARE(box->SelLength(), reference.SelLength());
+        QCOMPARE(messages, 0);
+        main->setQuitOnUnload(false);
+        delete main;
+    }
+
+    void fileWrittenDuringTheSplashIsReadAgain() {
+        TestEnv env;
+        const QString path = env.path(QStringLiteral("page.html"));
+        QVERIFY(TestEnv::writeFile(path, "<p>old</p>"));
+        modGeneral::setCommandLineForTesting(path);
+        modGeneral::Main();
+        // Another program rewrites the file while the splash shows.
+        QTest::qWait(200);
+        QVERIFY(TestEnv::writeFile(path, "<p>the newer text</p>\r\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(modGeneral::MainWindow() && modGeneral::MainWindow()->isVisible(),
+                                 5000);
+        frmMain* main = modGeneral::MainWindow();
+        auto* document = qobject_cast<frmDocument*>(main->ChildForms().first());
+        QCOMPARE(document->rtfDocument->Text(), QStringLiteral("<p>the newer text</p>\r\n"));
+        QCOMPARE(*document->rtfDocument->colourRuns().colourAt(0), quint32(0x4000));
         main->setQuitOnUnload(false);
         delete main;
     }

@@ -1,0 +1,87 @@
+#include "documents/StartupFile.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QThread>
+#include <memory>
+
+#include "controls/MsgBox.h"
+#include "controls/RichTextBox.h"
+#include "documents/DocumentFiles.h"
+#include "documents/frmDocument.h"
+
+namespace {
+struct Work {
+    QString path;
+    qint64 size = -1;
+    QDateTime modified;
+    StartupFile::Prepared result;
+    std::unique_ptr<QThread> thread;
+};
+
+// Only the user-interface thread touches this; the worker writes only its own Work's result,
+// which is read after the thread has been waited for.
+std::unique_ptr<Work>& pending() {
+    static std::unique_ptr<Work> work;
+    return work;
+}
+
+void discardPending() {
+    if (std::unique_ptr<Work>& work = pending()) {
+        work->thread->wait();
+        work.reset();
+    }
+}
+} // namespace
+
+namespace StartupFile {
+
+void Prepare(const QString& path) {
+    discardPending();
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile())
+        return;
+    auto work = std::make_unique<Work>();
+    work->path = path;
+    work->size = info.size();
+    work->modified = info.lastModified();
+    Work* raw = work.get();
+    work->thread.reset(QThread::create([raw] {
+        Prepared& result = raw->result;
+        result.read = RichTextBox::ReadFile(raw->path, &result.decoded, &result.errorMessage);
+        if (result.read)
+            result.scan = ScanTags(result.decoded.text);
+    }));
+    work->thread->setObjectName(QStringLiteral("StartupFile"));
+    work->thread->start();
+    pending() = std::move(work);
+}
+
+std::optional<Prepared> Take(const QString& path) {
+    std::unique_ptr<Work>& work = pending();
+    if (!work || work->path != path)
+        return std::nullopt;
+    work->thread->wait();
+    const std::unique_ptr<Work> done = std::move(work);
+    // Written to since: the load reads it afresh, as it would have without the head start.
+    const QFileInfo now(path);
+    if (!now.isFile() || now.size() != done->size || now.lastModified() != done->modified)
+        return std::nullopt;
+    return std::move(done->result);
+}
+
+bool ReadDocumentFile(frmDocument* document, const QString& path, std::optional<TagScan>* scan) {
+    scan->reset();
+    std::optional<Prepared> prepared = Take(path);
+    if (!prepared)
+        return ::ReadDocumentFile(document, path);
+    if (!prepared->read) {
+        MsgBox(prepared->errorMessage, vbCritical);
+        return false;
+    }
+    document->rtfDocument->LoadDecoded(std::move(prepared->decoded));
+    *scan = std::move(prepared->scan);
+    return true;
+}
+
+} // namespace StartupFile

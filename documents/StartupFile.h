@@ -1,0 +1,34 @@
+#pragma once
+// The file named on the command line is read, decoded and scanned for tags in a worker thread
+// while the splash shows, so that the main window's load only hands the text to its first
+// document. What the user sees (order, texts, messages) stays that of an ordinary open.
+
+#include <QString>
+#include <optional>
+
+#include "controls/TextFileCodec.h"
+#include "documents/HighlightTags.h"
+
+class frmDocument;
+
+namespace StartupFile {
+
+// Starts the work for `path`; a path that names no ordinary file is left to the load.
+void Prepare(const QString& path);
+
+struct Prepared {
+    bool read = false;
+    QString errorMessage; // when not read: what the open would say
+    DecodedText decoded;
+    TagScan scan;
+};
+
+// Waits for the work on `path` and hands it over, unless the file changed since it was read (or
+// nothing was prepared for that path): then nullopt, and the caller reads the file itself.
+std::optional<Prepared> Take(const QString& path);
+
+// Loads the file into the document like ReadDocumentFile, from the prepared work when there is
+// some. `scan` receives the prepared tag scan of the text, if there was one.
+bool ReadDocumentFile(frmDocument* document, const QString& path, std::optional<TagScan>* scan);
+
+} // namespace StartupFile
