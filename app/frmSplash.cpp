@@ -8,6 +8,7 @@
 
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
+#include "browser/WebEngineWarmUp.h"
 #include "controls/Twips.h"
 #include "resources/Texts.h"
 
@@ -93,4 +94,5 @@ void frmSplash::Timer_Timer() {
     main->show();
     main->raise();
     main->activateWindow();
+    WebEngineWarmUp::Schedule(main);
 }
