@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include "browser/PreviewPages.h"
 #include "controls/Twips.h"
 #include "controls/WindowStyle.h"
 #include "resources/Texts.h"
@@ -24,6 +25,7 @@ void PrepareWebEngineEnvironment() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The engine describes its whole set-up on every start; users need not see it.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    PreviewPages::RegisterScheme();
 }
 
 void SetUpApplication(QApplication& app) {

@@ -67,6 +67,7 @@ frmMain::frmMain(QWidget* parent)
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::updateInsertIndicator);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::updateUndoCommands);
 
     dlgCommonDialog = new CommonDialog(this);
 
@@ -75,6 +76,8 @@ frmMain::frmMain(QWidget* parent)
     setMenuBar(new WrappingMenuBar(this));
     setContextMenuPolicy(Qt::PreventContextMenu);
     buildMenus();
+    updateUndoCommands();
+    setUpAddedCommands();
     buildToolbars();
     m_statusBar = new StatusBar(this);
     setStatusBar(m_statusBar);

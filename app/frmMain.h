@@ -14,6 +14,7 @@ class RecoveryJournal;
 class StatusBar;
 class ToolBar;
 class frmDocument;
+class frmFind;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -58,6 +59,10 @@ public:
     // Offers it back (runs once the window is up after its load).
     void RecoverDocuments();
 
+    // The find and replace window (made at first use) and F3 / Shift+F3 on the current document.
+    frmFind* FindWindow();
+    void FindAgain(bool backwards);
+
     // Shared built-in browser window (one per run, reloaded after being closed).
     QPointer<QMdiSubWindow> BuiltInBrowser;
 
@@ -74,6 +79,11 @@ public slots:
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
+    void mnuEditUndo_Click();
+    void mnuEditRedo_Click();
+    void mnuEditSelectAll_Click();
+    void mnuEditFind_Click();
+    void mnuEditReplace_Click();
 
     void mnuViewStatusBar_Click();
     void mnuViewToolbarsStandard_Click();
@@ -83,6 +93,7 @@ public slots:
     void mnuExtrasBuiltInBrowser_Click();
     void mnuExtrasLogo_Click();
     void mnuExtrasColorHTML_Click();
+    void mnuExtrasPreview_Click();
 
     void mnuModulesWebServer_Click();
     void mnuModulesFTPClient_Click();
@@ -121,6 +132,11 @@ private:
     bool QueryExit();
     void toggleBar(const QString& menuItem, QWidget* bar);
     void updateInsertIndicator();
+    // Undo and redo are enabled only while the current document has something to take back.
+    void updateUndoCommands();
+    void setUpAddedCommands();
+    void replaceOnce();
+    void replaceAll();
 
     QMdiArea* m_mdiArea = nullptr;
     StatusBar* m_statusBar = nullptr;
@@ -131,4 +147,7 @@ private:
     bool m_unloading = false;
     bool m_unloaded = false;
     bool m_quitOnUnload = false;
+    QPointer<frmFind> m_findWindow;
+    QAction* m_findNextAction = nullptr;
+    QAction* m_findPreviousAction = nullptr;
 };

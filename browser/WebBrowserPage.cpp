@@ -3,15 +3,23 @@
 #include <QDesktopServices>
 #include <QWebEngineProfile>
 
+#include "browser/PreviewPages.h"
+
 WebBrowserPage::WebBrowserPage(QObject* parent)
     : QWebEnginePage(QWebEngineProfile::defaultProfile(), parent) {}
 
 bool WebBrowserPage::IsShownScheme(const QString& scheme) {
-    static const QStringList shown = {QStringLiteral("http"),       QStringLiteral("https"),
-                                      QStringLiteral("file"),       QStringLiteral("about"),
-                                      QStringLiteral("data"),       QStringLiteral("blob"),
-                                      QStringLiteral("qrc"),        QStringLiteral("view-source"),
-                                      QStringLiteral("javascript"), QStringLiteral("filesystem")};
+    static const QStringList shown = {QStringLiteral("http"),
+                                      QStringLiteral("https"),
+                                      QStringLiteral("file"),
+                                      QStringLiteral("about"),
+                                      QStringLiteral("data"),
+                                      QStringLiteral("blob"),
+                                      QStringLiteral("qrc"),
+                                      QStringLiteral("view-source"),
+                                      QStringLiteral("javascript"),
+                                      QStringLiteral("filesystem"),
+                                      QString::fromLatin1(PreviewPages::Scheme)};
     return shown.contains(scheme.toLower());
 }
 

@@ -122,9 +122,15 @@ void frmBuiltInBrowser::buildToolbar() {
 void frmBuiltInBrowser::Load() {
     if (m_loaded)
         return;
+    LoadAt(GetSetting(modGeneral::AppName(), QStringLiteral("Browser"), QStringLiteral("Home"),
+                      Texts::MakerSiteAddress));
+}
+
+void frmBuiltInBrowser::LoadAt(const QString& address) {
+    if (m_loaded)
+        return;
     m_loaded = true;
-    StartingAddress = GetSetting(modGeneral::AppName(), QStringLiteral("Browser"),
-                                 QStringLiteral("Home"), Texts::MakerSiteAddress);
+    StartingAddress = address;
     show();
     tbToolBar->repaint();
     Form_Resize();

@@ -28,6 +28,8 @@ public:
     // The load step: reads the start page, shows the window and starts going there. Runs once;
     // the window must already be in the main window's document area.
     void Load();
+    // The load step with a starting address of the caller's instead of the start page.
+    void LoadAt(const QString& address);
     bool IsLoaded() const { return m_loaded; }
 
     // Client-area layout in twips at design time.

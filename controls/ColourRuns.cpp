@@ -1,6 +1,7 @@
 #include "controls/ColourRuns.h"
 
 #include <algorithm>
+#include <limits>
 
 std::vector<ColourRuns::Run>::const_iterator ColourRuns::firstEndingAfter(int pos) const {
     return std::upper_bound(m_runs.begin(), m_runs.end(), pos,
@@ -129,4 +130,48 @@ void ColourRuns::overlay(const std::vector<Run>& runs) {
     for (; below < m_runs.size(); ++below)
         append(m_runs[below].start, m_runs[below].end, m_runs[below].colour);
     m_runs = std::move(merged);
+}
+
+void ColourRuns::editAll(const std::vector<Edit>& edits) {
+    std::vector<Run> moved;
+    moved.reserve(m_runs.size() + edits.size());
+    const auto push = [&moved](int start, int end, quint32 colour) {
+        if (start >= end)
+            return;
+        if (!moved.empty() && moved.back().end == start && moved.back().colour == colour)
+            moved.back().end = end;
+        else
+            moved.push_back(Run{start, end, colour});
+    };
+    std::size_t next = 0; // first run that may reach the part being copied
+    int delta = 0;
+    const auto copy = [&](int from, int to) {
+        while (next < m_runs.size() && m_runs[next].end <= from)
+            ++next;
+        for (std::size_t i = next; i < m_runs.size() && m_runs[i].start < to; ++i)
+            push(std::max(m_runs[i].start, from) + delta, std::min(m_runs[i].end, to) + delta,
+                 m_runs[i].colour);
+    };
+    const auto colourNear = [&](int pos) -> std::optional<quint32> {
+        for (std::size_t i = next; i < m_runs.size() && m_runs[i].start <= pos; ++i)
+            if (m_runs[i].end > pos)
+                return m_runs[i].colour;
+        return std::nullopt;
+    };
+    int copied = 0; // old positions before this are done
+    for (const Edit& edit : edits) {
+        copy(copied, edit.pos);
+        if (edit.added > 0) {
+            // As edit(): replaced text keeps the colour of its first character, inserted text
+            // takes the colour before it.
+            const auto inherited =
+                edit.removed > 0 || edit.pos == 0 ? colourNear(edit.pos) : colourNear(edit.pos - 1);
+            if (inherited)
+                push(edit.pos + delta, edit.pos + delta + edit.added, *inherited);
+        }
+        delta += edit.added - edit.removed;
+        copied = edit.pos + edit.removed;
+    }
+    copy(copied, std::numeric_limits<int>::max() - std::max(0, delta));
+    m_runs = std::move(moved);
 }

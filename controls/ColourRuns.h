@@ -22,6 +22,15 @@ public:
     // character before it).
     void edit(int pos, int removed, int added);
 
+    struct Edit {
+        int pos; // in positions before any of the edits
+        int removed;
+        int added;
+    };
+    // Follows many edits at once, each as edit() would: they are sorted by position, do not
+    // overlap, and their positions are those before the first edit. One pass over the runs.
+    void editAll(const std::vector<Edit>& edits);
+
     std::optional<quint32> colourAt(int pos) const;
     void clear() { m_runs.clear(); }
     bool empty() const { return m_runs.empty(); }

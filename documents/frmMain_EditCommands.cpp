@@ -1,7 +1,10 @@
-// Edit > Cut, Copy, Paste, the standard toolbar and the colouring command of the main window.
+// Edit > Cut, Copy, Paste, Undo, Redo, Select all, the standard toolbar and the colouring command
+// of the main window.
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMdiArea>
+#include <QTextDocument>
 
 #include "app/frmMain.h"
 #include "controls/RichTextBox.h"
@@ -56,4 +59,50 @@ void frmMain::tbStandard_ButtonClick(const QString& key) {
 void frmMain::mnuExtrasColorHTML_Click() {
     if (frmDocument* document = ActiveDocument())
         HighlightTags(document->rtfDocument);
+}
+
+// --- Undo, redo and select all ------------------------------------------------------------------
+//
+// The document that the commands act on is the current child window: it stays current while a
+// non-modal window of the program (the find window) has the focus.
+
+namespace {
+frmDocument* currentDocument(const QMdiArea* area) {
+    return qobject_cast<frmDocument*>(area->currentSubWindow());
+}
+} // namespace
+
+void frmMain::mnuEditUndo_Click() {
+    if (frmDocument* document = currentDocument(MDIClient()))
+        document->rtfDocument->undo();
+}
+
+void frmMain::mnuEditRedo_Click() {
+    if (frmDocument* document = currentDocument(MDIClient()))
+        document->rtfDocument->redo();
+}
+
+void frmMain::mnuEditSelectAll_Click() {
+    if (frmDocument* document = currentDocument(MDIClient()))
+        document->rtfDocument->selectAll();
+}
+
+void frmMain::updateUndoCommands() {
+    QAction* undo = MenuItem(QStringLiteral("mnuEditUndo"));
+    QAction* redo = MenuItem(QStringLiteral("mnuEditRedo"));
+    if (!undo || !redo)
+        return;
+    const frmDocument* document = currentDocument(MDIClient());
+    if (!document) {
+        undo->setEnabled(false);
+        redo->setEnabled(false);
+        return;
+    }
+    QTextDocument* text = document->rtfDocument->document();
+    connect(text, &QTextDocument::undoAvailable, this, &frmMain::updateUndoCommands,
+            Qt::UniqueConnection);
+    connect(text, &QTextDocument::redoAvailable, this, &frmMain::updateUndoCommands,
+            Qt::UniqueConnection);
+    undo->setEnabled(text->isUndoAvailable());
+    redo->setEnabled(text->isRedoAvailable());
 }

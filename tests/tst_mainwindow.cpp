@@ -255,6 +255,31 @@ private slots:
             QVERIFY(item->isEnabled());
             QVERIFY(item->isVisible());
         }
+        // Commands added later: after every item of the system in their menu, behind a separator.
+        const QList<std::tuple<const char*, const char*, const char*, const char*>> added = {
+            {"mnuEditUndo", "&Visszavonás", "Ctrl+Z", "mnuEditPaste"},
+            {"mnuEditRedo", "&Mégis", "Ctrl+Y", "mnuEditPaste"},
+            {"mnuEditSelectAll", "Mindent &kijelöl", "", "mnuEditPaste"},
+            {"mnuEditFind", "&Keresés...", "", "mnuEditPaste"},
+            {"mnuEditReplace", "&Csere...", "", "mnuEditPaste"},
+            {"mnuExtrasPreview", "&Előnézet", "F5", "mnuExtrasColorHTML"},
+        };
+        for (const auto& [name, caption, shortcut, lastOfSystem] : added) {
+            QAction* item = main->MenuItem(QString::fromLatin1(name));
+            QVERIFY2(item, name);
+            QCOMPARE(item->text(), QString::fromUtf8(caption));
+            QCOMPARE(item->shortcut(), QKeySequence(QString::fromLatin1(shortcut)));
+            QVERIFY(!item->property("accessibleName").toString().isEmpty());
+            QVERIFY(!item->toolTip().isEmpty());
+            QAction* last = main->MenuItem(QString::fromLatin1(lastOfSystem));
+            const auto* menu = qobject_cast<QMenu*>(last->parent());
+            QVERIFY2(menu, lastOfSystem);
+            const QList<QAction*> actions = menu->actions();
+            const qsizetype lastAt = actions.indexOf(last);
+            QVERIFY2(lastAt >= 0 && lastAt + 1 < actions.size(), name);
+            QVERIFY2(actions.at(lastAt + 1)->isSeparator(), name);
+            QVERIFY2(actions.indexOf(item) > lastAt + 1, name);
+        }
         QStringList titles;
         for (QAction* top : main->menuBar()->actions())
             titles << top->text();

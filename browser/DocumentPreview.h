@@ -1,0 +1,48 @@
+#pragma once
+// The preview of one document: a browser window showing the document's current text, brought
+// up to date a moment after typing stops, at the same scroll position. It lives as long as the
+// document (as the document window's child) and closes the browser window when it goes.
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+#include <optional>
+
+class QMdiArea;
+class RichTextBox;
+class frmBuiltInBrowser;
+
+class DocumentPreview : public QObject {
+    Q_OBJECT
+public:
+    // filePath gives the document's file, or an empty string while it is untitled.
+    DocumentPreview(RichTextBox* box, std::function<QString()> filePath, QObject* parent);
+    ~DocumentPreview() override;
+
+    // Shows the preview window with the text as it is now: a new one, or the open one again.
+    void Show(QMdiArea* area);
+    frmBuiltInBrowser* Window() const;
+    QUrl PageURL() const;
+
+    // The pause after the last change before the preview follows it.
+    static constexpr int kFollowDelayMs = 300;
+
+private:
+    void textChanged();
+    void follow();
+    void publish(QByteArray bytes);
+    void loadFinished(bool ok);
+    bool showsThePage() const;
+
+    QPointer<RichTextBox> m_box;
+    std::function<QString()> m_filePath;
+    QString m_page;
+    QPointer<frmBuiltInBrowser> m_window;
+    QTimer m_delay;
+    QFutureWatcher<QByteArray> m_encoding;
+    bool m_encodeAgain = false;
+    std::optional<QPointF> m_scroll;
+};

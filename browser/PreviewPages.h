@@ -1,0 +1,47 @@
+#pragma once
+// The pages of preview windows, served by the program itself under its own address scheme:
+// webrix-preview://<page>/<file name> is a document's current text as it would be saved, and
+// the other paths under the same page are the files of the document's folder, so its relative
+// links, pictures, style sheets and scripts resolve. Nothing outside that folder is served.
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QUrl>
+#include <QWebEngineUrlSchemeHandler>
+
+class PreviewPages : public QWebEngineUrlSchemeHandler {
+    Q_OBJECT
+public:
+    static constexpr char Scheme[] = "webrix-preview";
+
+    // Must run before the application object exists (the engine fixes its schemes then).
+    static void RegisterScheme();
+    // The one handler, installed in the browser windows' profile at first use; nothing once the
+    // program is ending.
+    static PreviewPages* Instance();
+
+    struct Page {
+        QByteArray bytes; // the document's text, encoded as its file would be
+        QString folder;   // the document's folder; empty for an untitled document
+        QString fileName; // the document's file name; empty for an untitled document
+    };
+    // A new page name each time: pages of closed documents are never reused.
+    QString AddPage();
+    void SetPage(const QString& name, Page page);
+    void RemovePage(const QString& name);
+    // The address of a page's document.
+    QUrl PageURL(const QString& name) const;
+
+    // The file inside `folder` that a request path names, or an empty string when it names
+    // nothing there (a climb out of the folder, a link leading out of it, a folder, a device).
+    static QString FileInside(const QString& folder, const QString& requestPath);
+
+    void requestStarted(QWebEngineUrlRequestJob* job) override;
+
+private:
+    explicit PreviewPages(QObject* parent);
+
+    QHash<QString, Page> m_pages;
+    int m_lastPage = 0;
+};

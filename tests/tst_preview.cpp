@@ -1,0 +1,196 @@
+// Extras > Preview: the current text of a document in a browser window, with its folder's
+// pictures and style sheets, following the typing at the same scroll position, one window per
+// document, closed with the document; decoded as the saved file would be; and what the page
+// server refuses to hand out.
+
+#include <QDir>
+#include <QImage>
+#include <QMdiArea>
+#include <QWebEnginePage>
+
+#include "app/frmMain.h"
+#include "browser/DocumentPreview.h"
+#include "browser/PreviewPages.h"
+#include "browser/WebBrowser.h"
+#include "browser/frmBuiltInBrowser.h"
+#include "tests/DocumentTestSupport.h"
+#include "tests/support/TestEnv.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+using namespace DocumentTest;
+
+namespace {
+constexpr int kLoadTimeout = 20000;
+
+QList<frmBuiltInBrowser*> BrowserWindows(frmMain* main) {
+    QList<frmBuiltInBrowser*> windows;
+    for (QMdiSubWindow* child : main->ChildForms())
+        if (auto* browser = qobject_cast<frmBuiltInBrowser*>(child))
+            windows << browser;
+    return windows;
+}
+
+frmBuiltInBrowser* Preview(frmMain* main) {
+    const QList<frmBuiltInBrowser*> windows = BrowserWindows(main);
+    return windows.size() == 1 ? windows.first() : nullptr;
+}
+
+// The value of a script run in the page, once it has answered.
+QVariant Evaluate(frmBuiltInBrowser* window, const QString& script) {
+    QVariant result;
+    bool answered = false;
+    window->brwWebBrowser->page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        answered = true;
+    });
+    if (!QTest::qWaitFor([&] { return answered; }, kLoadTimeout))
+        return QVariant(QStringLiteral("(no answer)"));
+    return result;
+}
+
+QString Title(frmBuiltInBrowser* window) {
+    return window ? window->brwWebBrowser->title() : QString();
+}
+
+bool WritePicture(const QString& path, int width) {
+    QImage picture(width, 5, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return picture.save(path, "PNG");
+}
+} // namespace
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void showsTheCurrentTextWithTheFolderFiles() {
+        TestEnv env;
+        const QString page = env.path("site/page.html");
+        QVERIFY(TestEnv::writeFile(page, "<title>Mentett</title>"));
+        QVERIFY(TestEnv::writeFile(env.path("site/style.css"),
+                                   "body { background-color: rgb(1, 2, 3); }"));
+        QVERIFY(WritePicture(env.path("site/img/pic.png"), 7));
+        QVERIFY(WritePicture(env.path("outside.png"), 9));
+        frmMain* main = env.createMainWindow(true, page);
+        Editor(main)->setText(QStringLiteral(
+            "<html><head><title>Most írt</title><link rel=\"stylesheet\" href=\"style.css\">"
+            "</head><body><img id=\"in\" src=\"img/pic.png\"><img id=\"out\" "
+            "src=\"../outside.png\"><img id=\"up\" src=\"%2e%2e/outside.png\"></body></html>"));
+
+        Run(main, "mnuExtrasPreview");
+        frmBuiltInBrowser* window = Preview(main);
+        QVERIFY(window);
+        QCOMPARE(main->ActiveForm(), window);
+        // The text in the editor, not the saved file; the window is titled by the page.
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Most írt"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Evaluate(window, "getComputedStyle(document.body).backgroundColor").toString(),
+            QStringLiteral("rgb(1, 2, 3)"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Evaluate(window, "document.getElementById('in').naturalWidth").toInt(), 7,
+            kLoadTimeout);
+        // Nothing above the document's folder is served.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Evaluate(window, "document.getElementById('out').complete").toBool(), kLoadTimeout);
+        QCOMPARE(Evaluate(window, "document.getElementById('out').naturalWidth").toInt(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Evaluate(window, "document.getElementById('up').complete").toBool(), kLoadTimeout);
+        QCOMPARE(Evaluate(window, "document.getElementById('up').naturalWidth").toInt(), 0);
+        QVERIFY(env.messages.isEmpty());
+    }
+
+    void followsTheTypingKeepsTheScrollAndClosesWithTheDocument() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        RichTextBox* editor = Editor(main);
+        editor->setText(QStringLiteral("<html><head><title>Egy</title></head><body>"
+                                       "<div style=\"height:5000px\">hosszú</div></body></html>"));
+        Run(main, "mnuExtrasPreview");
+        frmBuiltInBrowser* window = Preview(main);
+        QVERIFY(window);
+        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Egy"), kLoadTimeout);
+        Evaluate(window, "window.scrollTo(0, 1200); window.scrollY");
+        QTRY_COMPARE_WITH_TIMEOUT(window->brwWebBrowser->page()->scrollPosition().y(), 1200.0,
+                                  kLoadTimeout);
+
+        // Typing in the document: the preview follows once the typing stops.
+        main->MDIClient()->setActiveSubWindow(main->ChildForms().first());
+        editor->selectDocumentRange(19, 22);
+        editor->setFocus();
+        QTest::keyClicks(editor, "Ketto");
+        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Ketto"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(window, "window.scrollY").toInt(), 1200, kLoadTimeout);
+
+        // F5 again: the same window, in front.
+        Run(main, "mnuExtrasPreview");
+        QCOMPARE(BrowserWindows(main).size(), 1);
+        QCOMPARE(main->ActiveForm(), window);
+
+        // A second document has a preview of its own.
+        Run(main, "mnuFileNew");
+        Editor(main)->setText(QStringLiteral("<title>Másik</title>"));
+        Run(main, "mnuExtrasPreview");
+        QCOMPARE(BrowserWindows(main).size(), 2);
+
+        const QPointer<frmBuiltInBrowser> first(window);
+        auto* document = qobject_cast<frmDocument*>(main->ChildForms().first());
+        document->Unload();
+        QTRY_VERIFY(!first);
+        QCOMPARE(BrowserWindows(main).size(), 1);
+    }
+
+    void decodesThePageAsItsSavedFile() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        const QString text = QStringLiteral("árvíztűrő tükörfúrógép");
+        struct Case {
+            TextEncoding::Codec codec;
+            const char* charset;
+        };
+        for (const Case& c : {Case{TextEncoding::Codec::Windows1250, "windows-1250"},
+                              Case{TextEncoding::Codec::Utf8, "utf-8"}}) {
+            Run(main, "mnuFileNew");
+            RichTextBox* editor = Editor(main);
+            TextEncoding encoding;
+            encoding.codec = c.codec;
+            editor->setEncoding(encoding);
+            editor->setText(QStringLiteral("<html><head><meta charset=\"%1\"><title>%2</title>"
+                                           "</head><body></body></html>")
+                                .arg(QString::fromLatin1(c.charset), text));
+            Run(main, "mnuExtrasPreview");
+            auto* window = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
+            QVERIFY(window);
+            QTRY_COMPARE_WITH_TIMEOUT(Title(window), text, kLoadTimeout);
+            QCOMPARE(Evaluate(window, "document.characterSet").toString().toLower(),
+                     QString::fromLatin1(c.charset));
+        }
+    }
+
+    void theServerHandsOutOnlyFilesInsideTheFolder() {
+        TestEnv env;
+        const QString folder = env.path("site");
+        QVERIFY(TestEnv::writeFile(env.path("site/a.css"), "x"));
+        QVERIFY(TestEnv::writeFile(env.path("site/sub/b.js"), "x"));
+        QVERIFY(TestEnv::writeFile(env.path("secret.txt"), "x"));
+        const QString root = QFileInfo(folder).canonicalFilePath();
+        QCOMPARE(PreviewPages::FileInside(folder, "/a.css"), root + "/a.css");
+        QCOMPARE(PreviewPages::FileInside(folder, "/sub/../sub/b.js"), root + "/sub/b.js");
+        for (const char* path : {"/../secret.txt", "/sub/../../secret.txt", "/", "/sub",
+                                 "/missing.css", "..\\secret.txt"})
+            QVERIFY2(PreviewPages::FileInside(folder, QString::fromLatin1(path)).isEmpty(), path);
+        QVERIFY(PreviewPages::FileInside(QString(), "/a.css").isEmpty());
+#ifdef Q_OS_UNIX
+        // A link leading out of the folder, and a pipe inside it.
+        QVERIFY(QFile::link(env.path("secret.txt"), env.path("site/link.txt")));
+        QVERIFY(PreviewPages::FileInside(folder, "/link.txt").isEmpty());
+        QCOMPARE(::mkfifo(QFile::encodeName(env.path("site/pipe.html")).constData(), 0600), 0);
+        QVERIFY(PreviewPages::FileInside(folder, "/pipe.html").isEmpty());
+#endif
+    }
+};
+
+WEBRIX_TEST_MAIN(PreviewTest)
+#include "tst_preview.moc"
