@@ -9,18 +9,13 @@ WebBrowserPage::WebBrowserPage(QObject* parent)
     : QWebEnginePage(QWebEngineProfile::defaultProfile(), parent) {}
 
 bool WebBrowserPage::IsShownScheme(const QString& scheme) {
-    static const QStringList shown = {QStringLiteral("http"),
-                                      QStringLiteral("https"),
-                                      QStringLiteral("file"),
-                                      QStringLiteral("about"),
-                                      QStringLiteral("data"),
-                                      QStringLiteral("blob"),
-                                      QStringLiteral("qrc"),
-                                      QStringLiteral("view-source"),
-                                      QStringLiteral("javascript"),
-                                      QStringLiteral("filesystem"),
-                                      QString::fromLatin1(PreviewPages::Scheme)};
-    return shown.contains(scheme.toLower());
+    static const QStringList shown = {QStringLiteral("http"),       QStringLiteral("https"),
+                                      QStringLiteral("file"),       QStringLiteral("about"),
+                                      QStringLiteral("data"),       QStringLiteral("blob"),
+                                      QStringLiteral("qrc"),        QStringLiteral("view-source"),
+                                      QStringLiteral("javascript"), QStringLiteral("filesystem")};
+    const QString name = scheme.toLower();
+    return shown.contains(name) || name == QLatin1String(PreviewPages::Scheme);
 }
 
 bool WebBrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type,

@@ -16,6 +16,7 @@
 
 namespace {
 constexpr int kStatusMessageMs = 8000;
+constexpr int kLongestOfferedSelection = 200;
 
 QString quoted(const QString& text) {
     return QStringLiteral("„%1”").arg(text);
@@ -75,11 +76,26 @@ frmFind* frmMain::FindWindow() {
     return m_findWindow;
 }
 
+namespace {
+// A short selection on one line is what the user most likely looks for.
+void offerSelection(frmFind* find, const QMdiArea* area) {
+    const auto* document = qobject_cast<frmDocument*>(area->currentSubWindow());
+    if (!document)
+        return;
+    const QString selected = document->rtfDocument->SelText();
+    if (!selected.isEmpty() && selected.size() <= kLongestOfferedSelection &&
+        !selected.contains(QLatin1Char('\n')) && !selected.contains(QLatin1Char('\r')))
+        find->txtFind->setText(selected);
+}
+} // namespace
+
 void frmMain::mnuEditFind_Click() {
+    offerSelection(FindWindow(), MDIClient());
     FindWindow()->ShowFind();
 }
 
 void frmMain::mnuEditReplace_Click() {
+    offerSelection(FindWindow(), MDIClient());
     FindWindow()->ShowReplace();
 }
 

@@ -112,10 +112,14 @@ private slots:
         frmMain* main = env.createMainWindow();
         RichTextBox* editor = Editor(main);
         editor->setText(QStringLiteral("<p>Egy</p>\r\n<p>Kettő</p>"));
-        editor->setSelStart(0);
+        editor->setSelStart(3);
+        editor->setSelLength(3);
 
+        // The selection is offered as the text to look for.
         Run(main, "mnuEditFind");
         frmFind* find = main->FindWindow();
+        QCOMPARE(find->txtFind->text(), QStringLiteral("Egy"));
+        editor->setSelStart(0);
         QVERIFY(find->isVisible());
         QVERIFY(!find->isModal());
         QCOMPARE(find->windowTitle(), QStringLiteral("Keresés"));
