@@ -9,9 +9,12 @@
 namespace FindReplace {
 
 namespace {
-QString searchable(const RichTextBox* box) {
+QString searchable(const RichTextBox* box, const TextSearch& search) {
     QString text = box->documentText();
-    text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
+    // Only a regular expression tells the editor's line breaks from '\n' (^, $, \s); plain text
+    // is found the same either way, without copying a large page once more.
+    if (search.isRegularExpression())
+        text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
     return text;
 }
 } // namespace
@@ -19,7 +22,7 @@ QString searchable(const RichTextBox* box) {
 Found FindNext(RichTextBox* box, const TextSearch& search, bool backwards) {
     if (!box || !search.isValid())
         return {};
-    const QString text = searchable(box);
+    const QString text = searchable(box, search);
     const int length = int(text.size());
     const QTextCursor cursor = box->textCursor();
     std::optional<TextSearch::Match> match;
@@ -49,7 +52,7 @@ bool ReplaceSelection(RichTextBox* box, const TextSearch& search, const QString&
     QTextCursor cursor = box->textCursor();
     if (!cursor.hasSelection())
         return false;
-    const QString text = searchable(box);
+    const QString text = searchable(box, search);
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd();
     const auto match = search.next(text, start, end);
@@ -64,7 +67,7 @@ int ReplaceAll(RichTextBox* box, const TextSearch& search, const QString& with,
                bool selectionOnly) {
     if (!box || !search.isValid())
         return 0;
-    const QString text = searchable(box);
+    const QString text = searchable(box, search);
     int from = 0;
     int to = int(text.size());
     QTextCursor selection = box->textCursor();

@@ -31,14 +31,6 @@ QString TextSearch::errorString() const {
     return QString();
 }
 
-QString TextSearch::searchableText(QString documentText) {
-    // In place: the positions stay those of the document.
-    for (QChar& ch : documentText)
-        if (ch == QChar(QChar::ParagraphSeparator))
-            ch = QLatin1Char('\n');
-    return documentText;
-}
-
 bool TextSearch::isWordBoundary(QStringView text, const Match& match) const {
     if (match.start > 0 && isWordCharacter(text[match.start - 1]))
         return false;

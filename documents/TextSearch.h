@@ -26,6 +26,7 @@ public:
 
     explicit TextSearch(const FindOptions& options);
 
+    bool isRegularExpression() const { return m_options.regularExpression; }
     // False for an empty search text or a regular expression that does not compile.
     bool isValid() const;
     // Why the search is not valid, in Hungarian.
@@ -42,9 +43,6 @@ public:
     // groups, \n and \t for a line break and a tab, and \\ for a backslash; plain text is used as
     // it is.
     QString replacement(QStringView text, const Match& match, const QString& with) const;
-
-    // The text in document positions, with every line break as '\n'.
-    static QString searchableText(QString documentText);
 
 private:
     std::optional<Match> find(QStringView text, int from, int to) const;

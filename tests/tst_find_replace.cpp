@@ -82,6 +82,21 @@ private slots:
         QCOMPARE(plain.replacement(pair, {0, 3}, QStringLiteral("\\1")), QStringLiteral("\\1"));
     }
 
+    void expressionsSeeTheEditorsLineBreaks() {
+        RichTextBox editor;
+        editor.setText(QStringLiteral("ab\ncd"));
+        editor.selectDocumentRange(0, 0);
+        editor.setSelText(QStringLiteral("x")); // from now on the text comes from the editor
+        QVERIFY(
+            FindReplace::FindNext(&editor, TextSearch(Options("^cd$", true, false, true)), false)
+                .found);
+        QCOMPARE(editor.SelText(), QStringLiteral("cd"));
+        QCOMPARE(FindReplace::ReplaceAll(&editor, TextSearch(Options("b\\ncd", true, false, true)),
+                                         QStringLiteral("-"), false),
+                 1);
+        QCOMPARE(editor.Text(), QStringLiteral("xa-"));
+    }
+
     void editAllMovesColoursLikeOneEditAtATime() {
         QRandomGenerator random(19);
         for (int round = 0; round < 200; ++round) {
