@@ -21,7 +21,7 @@ DocumentPreview::DocumentPreview(RichTextBox* box, std::function<QString()> file
     m_delay.setInterval(kFollowDelayMs);
     connect(&m_delay, &QTimer::timeout, this, &DocumentPreview::follow);
     connect(box, &RichTextBox::Change, this, &DocumentPreview::textChanged);
-    connect(&m_encoding, &QFutureWatcher<QByteArray>::finished, this, [this] {
+    connect(&m_encoding, &QFutureWatcher<Encoded>::finished, this, [this] {
         if (m_encoding.future().resultCount() > 0)
             publish(m_encoding.future().result());
         if (m_encodeAgain) {
@@ -53,9 +53,15 @@ void DocumentPreview::textChanged() {
 }
 
 namespace {
-QByteArray encodeLikeTheFile(const QString& text, const TextEncoding& encoding) {
-    TextEncoding used;
-    return EncodeTextFile(text, encoding, &used);
+DocumentPreview::Encoded encodeLikeTheFile(const QString& text, const TextEncoding& encoding) {
+    // No character set of its own: the engine reads the page's declaration, as from the file.
+    if (std::optional<QByteArray> bytes = EncodeTextFile(text, encoding))
+        return {std::move(*bytes), QByteArrayLiteral("text/html")};
+    // A character the file's encoding lacks (saving asks about UTF-8 then): the page goes as
+    // UTF-8 and says so, so the preview shows the text rather than something else.
+    const TextEncoding utf8{TextEncoding::Codec::Utf8, false};
+    return {EncodeTextFile(text, utf8).value_or(QByteArray()),
+            QByteArrayLiteral("text/html; charset=utf-8")};
 }
 } // namespace
 
@@ -67,7 +73,7 @@ void DocumentPreview::follow() {
         return;
     }
     // The text is taken now; turning it into the file's bytes happens off the editor's thread.
-    auto promise = std::make_shared<QPromise<QByteArray>>();
+    auto promise = std::make_shared<QPromise<Encoded>>();
     m_encoding.setFuture(promise->future());
     QThreadPool::globalInstance()->start(
         [promise, text = m_box->documentText(), encoding = m_box->encoding()] {
@@ -77,9 +83,10 @@ void DocumentPreview::follow() {
         });
 }
 
-void DocumentPreview::publish(QByteArray bytes) {
+void DocumentPreview::publish(Encoded encoded) {
     PreviewPages::Page page;
-    page.bytes = std::move(bytes);
+    page.bytes = std::move(encoded.bytes);
+    page.contentType = std::move(encoded.contentType);
     const QString path = m_filePath ? m_filePath() : QString();
     if (!path.isEmpty()) {
         const QFileInfo file(path);

@@ -30,10 +30,16 @@ public:
     // The pause after the last change before the preview follows it.
     static constexpr int kFollowDelayMs = 300;
 
+    // The page as it goes to the preview window.
+    struct Encoded {
+        QByteArray bytes;
+        QByteArray contentType;
+    };
+
 private:
     void textChanged();
     void follow();
-    void publish(QByteArray bytes);
+    void publish(Encoded encoded);
     void loadFinished(bool ok);
     bool showsThePage() const;
 
@@ -42,7 +48,7 @@ private:
     QString m_page;
     QPointer<frmBuiltInBrowser> m_window;
     QTimer m_delay;
-    QFutureWatcher<QByteArray> m_encoding;
+    QFutureWatcher<Encoded> m_encoding;
     bool m_encodeAgain = false;
     std::optional<QPointF> m_scroll;
 };

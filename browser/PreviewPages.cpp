@@ -92,13 +92,11 @@ void PreviewPages::requestStarted(QWebEngineUrlRequestJob* job) {
     }
     const QString path = url.path(QUrl::FullyDecoded);
     if (path == QLatin1Char('/') + page->fileName) {
-        // Sent as the file's bytes with no character set of their own: the engine reads the
-        // page's own declaration, as it would from the saved file.
         auto* buffer = new QBuffer;
         buffer->setData(page->bytes);
         buffer->open(QIODevice::ReadOnly);
         connect(job, &QObject::destroyed, buffer, &QObject::deleteLater);
-        job->reply("text/html", buffer);
+        job->reply(page->contentType, buffer);
         return;
     }
     const QString file = FileInside(page->folder, path);

@@ -23,6 +23,7 @@ public:
 
     struct Page {
         QByteArray bytes; // the document's text, encoded as its file would be
+        QByteArray contentType;
         QString folder;   // the document's folder; empty for an untitled document
         QString fileName; // the document's file name; empty for an untitled document
     };

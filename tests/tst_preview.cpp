@@ -167,6 +167,15 @@ private slots:
             QCOMPARE(Evaluate(window, "document.characterSet").toString().toLower(),
                      QString::fromLatin1(c.charset));
         }
+
+        // A character the declared encoding lacks: the preview still shows the text.
+        Run(main, "mnuFileNew");
+        Editor(main)->setText(QStringLiteral("<meta charset=\"windows-1250\"><title>Ω ő</title>"));
+        Editor(main)->setEncoding(TextEncoding{TextEncoding::Codec::Windows1250, false});
+        Run(main, "mnuExtrasPreview");
+        auto* window = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
+        QVERIFY(window);
+        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Ω ő"), kLoadTimeout);
     }
 
     void theServerHandsOutOnlyFilesInsideTheFolder() {
