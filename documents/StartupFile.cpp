@@ -17,6 +17,12 @@ struct Work {
     QDateTime modified;
     StartupFile::Prepared result;
     std::unique_ptr<QThread> thread;
+
+    // A program that ends while the splash still shows lets the read finish first.
+    ~Work() {
+        if (thread)
+            thread->wait();
+    }
 };
 
 // Only the user-interface thread touches this; the worker writes only its own Work's result,
