@@ -3,8 +3,11 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QObject>
 #include <QString>
 #include <QTextStream>
+#include <QTimer>
 #include <algorithm>
 #include <functional>
 #include <vector>
@@ -46,6 +49,31 @@ inline void print(const QString& what, double value, const QString& unit,
     if (!note.isEmpty())
         out << "   " << note;
     out << Qt::endl;
+}
+
+// Runs a real event loop until the condition holds. QTest's waiting sleeps between rounds of
+// events, which starves the web engine's own task queue and would measure the test, not the window.
+template <typename Condition> bool runUntil(Condition condition, int timeoutMs = 30000) {
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    poll.start();
+    loop.exec();
+    return condition();
+}
+
+// Lets the event loop run for a while, so windows and pages settle.
+inline void pause(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    runUntil([&] { return clock.elapsed() >= ms; }, ms + 1000);
 }
 
 } // namespace bench

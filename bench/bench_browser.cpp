@@ -22,6 +22,7 @@
 #include "app/AppSetup.h"
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
+#include "bench/BenchSupport.h"
 #include "browser/WebBrowser.h"
 #include "browser/WebEngineWarmUp.h"
 #include "browser/frmBuiltInBrowser.h"
@@ -94,33 +95,12 @@ double processTreeRssMb() {
     return total;
 }
 
-// Runs a real event loop until the condition holds. QTest's waiting sleeps between rounds of
-// events, which starves the engine's own task queue and would measure the test, not the window.
-template <typename Condition> bool runUntil(Condition condition, int timeoutMs = 30000) {
-    if (condition())
-        return true;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(1);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (condition())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start();
-    loop.exec();
-    return condition();
-}
+using bench::pause;
+using bench::runUntil;
 
 bool waitForLoaded(frmBuiltInBrowser* window, const QString& title) {
     return runUntil(
         [&] { return !window->timTimer->isActive() && window->windowTitle() == title; });
-}
-
-void pause(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    runUntil([&] { return clock.elapsed() >= ms; }, ms + 1000);
 }
 
 // Ctrl+B on the main window until the start page's name is in the title.

@@ -30,28 +30,8 @@ constexpr qsizetype kPageBytes = 5 * 1024 * 1024;
 constexpr double kKeyTargetMs = 16;
 constexpr int kKeys = 40;
 
-// A real event loop until the condition holds (the engine needs its own tasks to run).
-template <typename Condition> bool runUntil(Condition condition, int timeoutMs = 60000) {
-    if (condition())
-        return true;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(1);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (condition())
-            loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    poll.start();
-    loop.exec();
-    return condition();
-}
-
-void pause(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    runUntil([&] { return clock.elapsed() >= ms; }, ms + 1000);
-}
+using bench::pause;
+using bench::runUntil;
 
 struct KeyTimes {
     double median;
@@ -110,7 +90,7 @@ int main(int argc, char** argv) {
     clock.start();
     main->MenuItem(QStringLiteral("mnuExtrasPreview"))->trigger();
     auto* window = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
-    if (!window || !runUntil([&] { return window->brwWebBrowser->title() == u"T0"; })) {
+    if (!window || !runUntil([&] { return window->brwWebBrowser->title() == u"T0"; }, 60000)) {
         bench::print(QStringLiteral("Preview of the 5 MB page did not load"), -1,
                      QStringLiteral("ms"));
         return 1;
@@ -134,7 +114,7 @@ int main(int argc, char** argv) {
     editor->selectDocumentRange(19, 21); // "T0" in the title
     clock.start();
     QTest::keyClicks(editor, "T1");
-    const bool followed = runUntil([&] { return window->brwWebBrowser->title() == u"T1"; });
+    const bool followed = runUntil([&] { return window->brwWebBrowser->title() == u"T1"; }, 60000);
     bench::print(QStringLiteral("Typing stopped until the preview shows it"),
                  followed ? double(clock.nsecsElapsed()) / 1e6 : -1, QStringLiteral("ms"),
                  QStringLiteral("includes the %1 ms pause").arg(DocumentPreview::kFollowDelayMs));
