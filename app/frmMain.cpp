@@ -8,7 +8,6 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMetaObject>
 #include <QScreen>
 #include <QStack>
 #include <QTimer>
@@ -41,6 +40,60 @@ constexpr double kLargestBoundTwips = 1.0e7;
 QString plainCaption(QString caption) {
     caption.remove(QLatin1Char('&'));
     return caption;
+}
+
+// Every command item of the menu and the handler it runs, wired at compile time.
+struct NamedHandler {
+    const char* name;
+    frmMain::Handler handler;
+};
+
+constexpr NamedHandler kMenuHandlers[] = {
+    {"mnuFileNew", &frmMain::mnuFileNew_Click},
+    {"mnuFileOpenHTML", &frmMain::mnuFileOpenHTML_Click},
+    {"mnuFileOpenTemplate", &frmMain::mnuFileOpenTemplate_Click},
+    {"mnuFileSave", &frmMain::mnuFileSave_Click},
+    {"mnuFileSaveAs", &frmMain::mnuFileSaveAs_Click},
+    {"mnuFileExportToTemplate", &frmMain::mnuFileExportToTemplate_Click},
+    {"mnuFileClose", &frmMain::mnuFileClose_Click},
+    {"mnuFileExit", &frmMain::mnuFileExit_Click},
+    {"mnuEditCut", &frmMain::mnuEditCut_Click},
+    {"mnuEditCopy", &frmMain::mnuEditCopy_Click},
+    {"mnuEditPaste", &frmMain::mnuEditPaste_Click},
+    {"mnuViewStatusBar", &frmMain::mnuViewStatusBar_Click},
+    {"mnuViewToolbarsStandard", &frmMain::mnuViewToolbarsStandard_Click},
+    {"mnuViewToolbarsHTMLTags", &frmMain::mnuViewToolbarsHTMLTags_Click},
+    {"mnuViewToolbarsScripting", &frmMain::mnuViewToolbarsScripting_Click},
+    {"mnuExtrasBuiltInBrowser", &frmMain::mnuExtrasBuiltInBrowser_Click},
+    {"mnuExtrasLogo", &frmMain::mnuExtrasLogo_Click},
+    {"mnuExtrasColorHTML", &frmMain::mnuExtrasColorHTML_Click},
+    {"mnuModulesWebServer", &frmMain::mnuModulesWebServer_Click},
+    {"mnuModulesFTPClient", &frmMain::mnuModulesFTPClient_Click},
+    {"mnuOptionsProgram", &frmMain::mnuOptionsProgram_Click},
+    {"mnuWindowCascade", &frmMain::mnuWindowCascade_Click},
+    {"mnuWindowHorizontal", &frmMain::mnuWindowHorizontal_Click},
+    {"mnuWindowVertical", &frmMain::mnuWindowVertical_Click},
+    {"mnuWindowArrange", &frmMain::mnuWindowArrange_Click},
+    {"mnuHelpContents", &frmMain::mnuHelpContents_Click},
+    {"mnuHelpGoToWebrix", &frmMain::mnuHelpGoToWebrix_Click},
+    {"mnuHelpGoToTarvco", &frmMain::mnuHelpGoToTarvco_Click},
+    {"mnuHelpAbout", &frmMain::mnuHelpAbout_Click},
+};
+
+// The standard toolbar's keys; a button does what its menu command does.
+constexpr NamedHandler kStandardButtonHandlers[] = {
+    {"New", &frmMain::mnuFileNew_Click},       {"Open", &frmMain::mnuFileOpenHTML_Click},
+    {"Save", &frmMain::mnuFileSave_Click},     {"Cut", &frmMain::mnuEditCut_Click},
+    {"Copy", &frmMain::mnuEditCopy_Click},     {"Paste", &frmMain::mnuEditPaste_Click},
+    {"Help", &frmMain::mnuHelpContents_Click},
+};
+
+template <std::size_t N>
+frmMain::Handler findHandler(const NamedHandler (&table)[N], QStringView name) {
+    for (const NamedHandler& entry : table)
+        if (name == QLatin1String(entry.name))
+            return entry.handler;
+    return nullptr;
 }
 
 double readBound(const QString& key, double defaultValue) {
@@ -92,6 +145,19 @@ frmMain::~frmMain() {
         modGeneral::setMainWindow(nullptr);
 }
 
+frmMain::Handler frmMain::menuHandler(QStringView item) {
+    return findHandler(kMenuHandlers, item);
+}
+
+frmMain::Handler frmMain::standardButtonHandler(QStringView key) {
+    return findHandler(kStandardButtonHandlers, key);
+}
+
+void frmMain::tbStandard_ButtonClick(const QString& key) {
+    if (const Handler handler = standardButtonHandler(key))
+        (this->*handler)();
+}
+
 // --- Layout ------------------------------------------------------------------------------------
 
 void frmMain::buildMenus() {
@@ -120,20 +186,18 @@ void frmMain::buildMenus() {
             open.push(menu);
         } else {
             action = open.top()->addAction(caption);
-            const QString slot = name + QStringLiteral("_Click");
-            const QByteArray slotName = slot.toLatin1();
+            const Handler handler = menuHandler(name);
             if (item.checkable) {
                 action->setCheckable(true);
                 action->setChecked(item.checkedAtStart);
                 // The handler inverts the check mark itself; undo Qt's own toggle first.
-                connect(action, &QAction::triggered, this, [this, action, slotName] {
+                connect(action, &QAction::triggered, this, [this, action, handler] {
                     action->setChecked(!action->isChecked());
-                    QMetaObject::invokeMethod(this, slotName.constData());
+                    if (handler)
+                        (this->*handler)();
                 });
-            } else {
-                connect(action, &QAction::triggered, this, [this, slotName] {
-                    QMetaObject::invokeMethod(this, slotName.constData());
-                });
+            } else if (handler) {
+                connect(action, &QAction::triggered, this, handler);
             }
         }
         action->setObjectName(name);

@@ -40,6 +40,11 @@ public:
     frmDocument* NewDocumentWindow();
     int DocumentCounter() const { return m_documentCounter; }
 
+    // What a menu command item or a standard toolbar key runs; nullptr for an unknown name.
+    using Handler = void (frmMain::*)();
+    static Handler menuHandler(QStringView item);
+    static Handler standardButtonHandler(QStringView key);
+
     QAction* MenuItem(const QString& name) const { return m_menuItems.value(name); }
     QList<QAction*> MenuItems() const { return m_menuItems.values(); }
 

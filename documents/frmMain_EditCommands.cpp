@@ -1,5 +1,4 @@
-// Edit > Cut, Copy, Paste, Undo, Redo, Select all, the standard toolbar and the colouring command
-// of the main window.
+// Edit > Cut, Copy, Paste, Undo, Redo, Select all and the colouring command of the main window.
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -37,23 +36,6 @@ void frmMain::mnuEditPaste_Click() {
     // Only text is taken; with none on the clipboard the selection is simply deleted.
     if (frmDocument* document = ActiveDocument())
         document->rtfDocument->setSelText(QGuiApplication::clipboard()->text());
-}
-
-void frmMain::tbStandard_ButtonClick(const QString& key) {
-    if (key == QLatin1String("New"))
-        mnuFileNew_Click();
-    else if (key == QLatin1String("Open"))
-        mnuFileOpenHTML_Click();
-    else if (key == QLatin1String("Save"))
-        mnuFileSave_Click();
-    else if (key == QLatin1String("Cut"))
-        mnuEditCut_Click();
-    else if (key == QLatin1String("Copy"))
-        mnuEditCopy_Click();
-    else if (key == QLatin1String("Paste"))
-        mnuEditPaste_Click();
-    else if (key == QLatin1String("Help"))
-        mnuHelpContents_Click();
 }
 
 void frmMain::mnuExtrasColorHTML_Click() {

@@ -21,6 +21,7 @@
 #include "controls/ToolBar.h"
 #include "controls/Twips.h"
 #include "documents/frmDocument.h"
+#include "resources/MainMenu.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -51,13 +52,8 @@ private slots:
         QCOMPARE(workspace(main), QColor(0x80, 0x80, 0x80));
         QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(1000), TwipsToPixelsY(1000)));
         QCOMPARE(main->size(), QSize(TwipsToPixelsX(6500), TwipsToPixelsY(6500)));
-        QCOMPARE(toolTips(main),
-                 QStringList({"Új dokumentum (Ctrl+N)", "HTML dokumentum megnyitása (Ctrl+H)",
-                              "Mentés (Ctrl+S)", "Kivág (Ctrl+X)", "Másol (Ctrl+C)",
-                              "Beilleszt (Ctrl+V)", "Súgó (F1)",
-                              "Dokumentumokkal kapcsolatos tag-ek", "Tag-ek kezdőknek",
-                              "Tag-ek haladóknak", "Szkript beszúrása", "JavaScript kód beszúrása",
-                              "VBScript kód beszúrása", "PHP3 parancs beszúrása"}));
+        for (const QString& tip : toolTips(main))
+            QVERIFY(!tip.isEmpty());
         QCOMPARE(main->ChildForms().size(), 1);
         frmDocument* first = document(main, 0);
         QCOMPARE(first->Caption(), QStringLiteral("Dokumentum 1"));
@@ -213,7 +209,9 @@ private slots:
         QVERIFY(env.hasSetting("Settings", "MainWidth"));
     }
 
-    void menuBarHasEveryItemCaptionAndShortcut() {
+    // One conformance check of the bars: every item of the system where it was, with its caption
+    // and key, the added commands behind a separator, and every command reaching its handler.
+    void menusAndToolbarsConform() {
         TestEnv env;
         frmMain* main = env.createMainWindow(false);
         const QList<std::tuple<const char*, const char*, const char*>> expected = {
@@ -280,17 +278,126 @@ private slots:
             QVERIFY2(actions.at(lastAt + 1)->isSeparator(), name);
             QVERIFY2(actions.indexOf(item) > lastAt + 1, name);
         }
+        const auto& items = MainMenuDefinition();
         QStringList titles;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const MenuItemDefinition& item = items[i];
+            if (item.level == 0)
+                titles << QString::fromUtf8(item.caption);
+            if (!item.name)
+                continue;
+            const QString name = QString::fromLatin1(item.name);
+            QAction* action = main->MenuItem(name);
+            QVERIFY2(action, item.name);
+            QCOMPARE(action->text(), QString::fromUtf8(item.caption));
+            QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut)));
+            QCOMPARE(action->isCheckable(), item.checkable);
+            QCOMPARE(action->isChecked(), item.checkedAtStart);
+            QVERIFY(action->isEnabled());
+            QVERIFY(action->isVisible());
+            QVERIFY(!action->property("accessibleName").toString().isEmpty());
+            const bool command = i + 1 == items.size() || items[i + 1].level <= item.level;
+            QVERIFY2(command == bool(frmMain::menuHandler(name)), item.name);
+            QCOMPARE(bool(action->menu()), !command);
+        }
+        QStringList shownTitles;
         for (QAction* top : main->menuBar()->actions())
-            titles << top->text();
-        QCOMPARE(titles, QStringList({"&Fájl", "S&zerkesztés", "&Nézet", "E&xtrák", "&Modulok",
-                                      "&Opciók", "&Ablak", "&Súgó"}));
-        // Separators where the menu definition has them: File has five.
-        const auto* file = main->findChild<QMenu*>("mnuFile");
-        int separators = 0;
-        for (QAction* a : file->actions())
-            separators += a->isSeparator();
-        QCOMPARE(separators, 5);
+            shownTitles << top->text();
+        QCOMPARE(shownTitles, titles);
+        // Separators where the table has them.
+        for (QMenu* menu : main->menuBar()->findChildren<QMenu*>()) {
+            int separators = 0;
+            for (QAction* a : menu->actions())
+                separators += a->isSeparator();
+            int listed = 0;
+            bool inside = false;
+            int level = 0;
+            for (const MenuItemDefinition& item : items) {
+                if (item.name && QLatin1String(item.name) == menu->objectName()) {
+                    inside = true;
+                    level = item.level;
+                    continue;
+                }
+                if (inside && item.name && item.level <= level)
+                    break;
+                listed += inside && !item.name && item.level == level + 1;
+            }
+            QCOMPARE(separators, listed);
+        }
+
+        // The toolbars as the system defines them, and every standard key reaches a handler.
+        QStringList shownKeys;
+        for (QAction* a : main->tbStandard->Buttons()) {
+            shownKeys << a->objectName();
+            QVERIFY(!a->icon().isNull());
+            QVERIFY2(frmMain::standardButtonHandler(a->objectName()), qPrintable(a->objectName()));
+        }
+        QCOMPARE(shownKeys, QStringList({"New", "Open", "Save", "Cut", "Copy", "Paste", "Help"}));
+        QCOMPARE(main->tbStandard->actions().size(), 9); // two separators
+        QCOMPARE(toolTips(main),
+                 QStringList({"Új dokumentum (Ctrl+N)", "HTML dokumentum megnyitása (Ctrl+H)",
+                              "Mentés (Ctrl+S)", "Kivág (Ctrl+X)", "Másol (Ctrl+C)",
+                              "Beilleszt (Ctrl+V)", "Súgó (F1)",
+                              "Dokumentumokkal kapcsolatos tag-ek", "Tag-ek kezdőknek",
+                              "Tag-ek haladóknak", "Szkript beszúrása", "JavaScript kód beszúrása",
+                              "VBScript kód beszúrása", "PHP3 parancs beszúrása"}));
+
+        struct Entry {
+            const char* text;
+            const char* key;
+        };
+        const QList<QList<Entry>> tags = {
+            {{"HTML", "html"}, {"HEAD", "head"}, {"TITLE", "title"}, {"BODY", "body"}},
+            {{"P", "p"},
+             {"IMG", "img"},
+             {"FONT", "font"},
+             {"H1", "h1"},
+             {"H2", "h2"},
+             {"H3", "h3"},
+             {"H4", "h4"},
+             {"H5", "h5"},
+             {"H6", "h6"},
+             {"TABLE", "table"},
+             {"TR", "tr"},
+             {"TD", "td"},
+             {"A", "a"}},
+            {{"FRAMESET", "frameset"},
+             {"FRAME", "frame"},
+             {"NOFRAMES", "noframes"},
+             {"SCRIPT", "script"},
+             {"NOSCRIPT", "noscript"},
+             {"STYLE", "style"}},
+        };
+        const QList<QList<Entry>> scripting = {
+            {{"JavaScript", "JavaScript"}, {"VBScript", "VBScript"}, {"PHP3", "php3"}},
+            {{"Figyelmeztetés", "alert"},
+             {"Animált állapotsor", "animbar"},
+             {"Animált szöveg", "animtext"},
+             {"Háttér választás", "bgselect"},
+             {"Levél küldése! gomb", "email"},
+             {"Háttér átmenet", "fade"},
+             {"Vidám gomb", "funny"},
+             {"Ugródeszka", "jumper"}},
+            {{"BÉTA VERZIÓ", "vbs_beta"}},
+            {{"Szöveg kiíratása", "echo"}},
+        };
+        auto checkDropDowns = [](ToolBar* bar, const QStringList& captions,
+                                 const QList<QList<Entry>>& menus) {
+            const QList<QAction*> buttons = bar->Buttons();
+            QCOMPARE(buttons.size(), captions.size());
+            for (qsizetype b = 0; b < buttons.size(); ++b) {
+                QCOMPARE(buttons[b]->text(), captions[b]);
+                QVERIFY(buttons[b]->menu());
+                const QList<QAction*> entries = buttons[b]->menu()->actions();
+                QCOMPARE(entries.size(), menus[b].size());
+                for (qsizetype e = 0; e < entries.size(); ++e) {
+                    QCOMPARE(entries[e]->text(), QString::fromUtf8(menus[b][e].text));
+                    QCOMPARE(entries[e]->objectName(), QString::fromUtf8(menus[b][e].key));
+                }
+            }
+        };
+        checkDropDowns(main->tbHTMLTags, {"Dokumentum", "Kezdő", "Haladó"}, tags);
+        checkDropDowns(main->tbScripting, {"Beszúr", "JavaScript", "VBScript", "PHP 3"}, scripting);
     }
 
     void menuShortcutWinsWhileEditorHasFocus() {
@@ -409,13 +516,7 @@ private slots:
         main->mnuViewToolbarsScripting_Click();
         QVERIFY(main->tbStandard->geometry().bottom() < main->tbHTMLTags->geometry().top());
         QVERIFY(main->tbHTMLTags->geometry().bottom() < main->tbScripting->geometry().top());
-        QStringList keys;
-        for (QAction* a : main->tbStandard->Buttons())
-            keys << a->objectName();
-        QCOMPARE(keys, QStringList({"New", "Open", "Save", "Cut", "Copy", "Paste", "Help"}));
-        QCOMPARE(main->tbStandard->actions().size(), 9); // two separators
-        for (QAction* a : main->tbStandard->Buttons())
-            QVERIFY(!a->icon().isNull());
+        QCOMPARE(main->tbStandard->actions().size(), int(StandardToolbarDefinition().size()));
     }
 
     void statusBarPanels() {

@@ -44,73 +44,11 @@ frmDocument* firstDocument(frmMain* main) {
     return qobject_cast<frmDocument*>(main->ChildForms().value(0));
 }
 
-struct Entry {
-    const char* text;
-    const char* key;
-};
-
 } // namespace
 
 class MarkupTest : public QObject {
     Q_OBJECT
 private slots:
-    void toolbarEntriesAreListedWithTheirTextsAndKeys() {
-        TestEnv env;
-        frmMain* main = env.createMainWindow();
-        const QList<QList<Entry>> tags = {
-            {{"HTML", "html"}, {"HEAD", "head"}, {"TITLE", "title"}, {"BODY", "body"}},
-            {{"P", "p"},
-             {"IMG", "img"},
-             {"FONT", "font"},
-             {"H1", "h1"},
-             {"H2", "h2"},
-             {"H3", "h3"},
-             {"H4", "h4"},
-             {"H5", "h5"},
-             {"H6", "h6"},
-             {"TABLE", "table"},
-             {"TR", "tr"},
-             {"TD", "td"},
-             {"A", "a"}},
-            {{"FRAMESET", "frameset"},
-             {"FRAME", "frame"},
-             {"NOFRAMES", "noframes"},
-             {"SCRIPT", "script"},
-             {"NOSCRIPT", "noscript"},
-             {"STYLE", "style"}},
-        };
-        const QList<QList<Entry>> scripting = {
-            {{"JavaScript", "JavaScript"}, {"VBScript", "VBScript"}, {"PHP3", "php3"}},
-            {{"Figyelmeztetés", "alert"},
-             {"Animált állapotsor", "animbar"},
-             {"Animált szöveg", "animtext"},
-             {"Háttér választás", "bgselect"},
-             {"Levél küldése! gomb", "email"},
-             {"Háttér átmenet", "fade"},
-             {"Vidám gomb", "funny"},
-             {"Ugródeszka", "jumper"}},
-            {{"BÉTA VERZIÓ", "vbs_beta"}},
-            {{"Szöveg kiíratása", "echo"}},
-        };
-        auto check = [](ToolBar* bar, const QStringList& captions,
-                        const QList<QList<Entry>>& menus) {
-            const QList<QAction*> buttons = bar->Buttons();
-            QCOMPARE(buttons.size(), captions.size());
-            for (int b = 0; b < buttons.size(); ++b) {
-                QCOMPARE(buttons[b]->text(), captions[b]);
-                QVERIFY(buttons[b]->menu());
-                const QList<QAction*> actions = buttons[b]->menu()->actions();
-                QCOMPARE(actions.size(), menus[b].size());
-                for (int i = 0; i < actions.size(); ++i) {
-                    QCOMPARE(actions[i]->text(), QString::fromUtf8(menus[b][i].text));
-                    QCOMPARE(actions[i]->objectName(), QString::fromUtf8(menus[b][i].key));
-                }
-            }
-        };
-        check(main->tbHTMLTags, {"Dokumentum", "Kezdő", "Haladó"}, tags);
-        check(main->tbScripting, {"Beszúr", "JavaScript", "VBScript", "PHP 3"}, scripting);
-    }
-
     void snippetReplacesSelectionKeepingLineBreaks() {
         TestEnv env;
         // Windows-1250 "árvíztűrő", CR LF breaks, a final break included.
