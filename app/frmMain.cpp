@@ -26,14 +26,10 @@
 #include "documents/RecoveryJournal.h"
 #include "documents/frmDocument.h"
 #include "resources/MainMenu.h"
+#include "resources/SettingKeys.h"
 #include "resources/Texts.h"
 
 namespace {
-constexpr quint32 kDefaultBgColor = 8421504; // 0x808080, mid grey
-constexpr double kDefaultLeft = 1000;
-constexpr double kDefaultTop = 1000;
-constexpr double kDefaultWidth = 6500;
-constexpr double kDefaultHeight = 6500;
 // Beyond this a stored bound cannot be a real window position; the default is used instead.
 constexpr double kLargestBoundTwips = 1.0e7;
 
@@ -96,10 +92,9 @@ frmMain::Handler findHandler(const NamedHandler (&table)[N], QStringView name) {
     return nullptr;
 }
 
-double readBound(const QString& key, double defaultValue) {
-    const QString text = GetSetting(modGeneral::AppName(), QStringLiteral("Settings"), key,
-                                    QString::number(defaultValue));
-    const auto value = ParseNumber(text);
+double readBound(const SettingKey& setting) {
+    const double defaultValue = setting.defaultValue.toDouble();
+    const auto value = ParseNumber(GetSetting(modGeneral::AppName(), setting));
     if (!value || std::abs(*value) > kLargestBoundTwips)
         return defaultValue;
     return double(float(*value)); // stored as single precision
@@ -273,8 +268,7 @@ void frmMain::MDIForm_Load() {
     applyWorkspaceColour();
     modGeneral::setHelpFile(modGeneral::ProgramFile(QStringLiteral("\\help\\wbxhelp.chm")));
 
-    const QString toolTip =
-        GetSetting(modGeneral::AppName(), QStringLiteral("Design"), QStringLiteral("ToolTip"), 1);
+    const QString toolTip = GetSetting(modGeneral::AppName(), SettingKeys::ToolTip);
     applyToolTips(ParseInt16(toolTip).value_or(1) != 0);
 
     applyBounds();
@@ -292,14 +286,12 @@ void frmMain::MDIForm_Load() {
 }
 
 void frmMain::applyWorkspaceColour() {
-    const QString text = GetSetting(modGeneral::AppName(), QStringLiteral("Design"),
-                                    QStringLiteral("BgColor"), QStringLiteral("8421504"));
-    const auto number = ParseInt32(text);
+    const auto number = ParseInt32(GetSetting(modGeneral::AppName(), SettingKeys::BgColor));
     std::optional<QColor> colour;
     if (number)
         colour = ColorFromVB(quint32(*number), palette());
     if (!colour)
-        colour = ColorFromVB(kDefaultBgColor, palette());
+        colour = ColorFromVB(SettingKeys::BgColor.defaultValue.toUInt(), palette());
     m_mdiArea->setBackground(QBrush(*colour));
 }
 
@@ -324,10 +316,10 @@ void frmMain::applyToolTips(bool on) {
 
 void frmMain::applyBounds() {
     // Used as stored, also off the visible desktop.
-    const double left = readBound(QStringLiteral("MainLeft"), kDefaultLeft);
-    const double top = readBound(QStringLiteral("MainTop"), kDefaultTop);
-    const double width = readBound(QStringLiteral("MainWidth"), kDefaultWidth);
-    const double height = readBound(QStringLiteral("MainHeight"), kDefaultHeight);
+    const double left = readBound(SettingKeys::MainLeft);
+    const double top = readBound(SettingKeys::MainTop);
+    const double width = readBound(SettingKeys::MainWidth);
+    const double height = readBound(SettingKeys::MainHeight);
     move(TwipsToPixelsX(left), TwipsToPixelsY(top));
     // No larger than the screens can show: the window system would allocate a stored size of
     // millions of twips in full.
@@ -368,16 +360,11 @@ void frmMain::MDIForm_Unload() {
     if (isMinimized())
         return;
     const QString app = modGeneral::AppName();
-    const QString section = QStringLiteral("Settings");
     const QPoint position = pos();
-    SaveSetting(app, section, QStringLiteral("MainLeft"),
-                FormatSingle(float(PixelsToTwipsX(position.x()))));
-    SaveSetting(app, section, QStringLiteral("MainTop"),
-                FormatSingle(float(PixelsToTwipsY(position.y()))));
-    SaveSetting(app, section, QStringLiteral("MainWidth"),
-                FormatSingle(float(PixelsToTwipsX(width()))));
-    SaveSetting(app, section, QStringLiteral("MainHeight"),
-                FormatSingle(float(PixelsToTwipsY(height()))));
+    SaveSetting(app, SettingKeys::MainLeft, FormatSingle(float(PixelsToTwipsX(position.x()))));
+    SaveSetting(app, SettingKeys::MainTop, FormatSingle(float(PixelsToTwipsY(position.y()))));
+    SaveSetting(app, SettingKeys::MainWidth, FormatSingle(float(PixelsToTwipsX(width()))));
+    SaveSetting(app, SettingKeys::MainHeight, FormatSingle(float(PixelsToTwipsY(height()))));
 }
 
 // --- Child windows -----------------------------------------------------------------------------

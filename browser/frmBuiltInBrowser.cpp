@@ -14,6 +14,7 @@
 #include "controls/SystemMenu.h"
 #include "controls/ToolBar.h"
 #include "controls/Twips.h"
+#include "resources/SettingKeys.h"
 #include "resources/Texts.h"
 
 namespace {
@@ -122,8 +123,7 @@ void frmBuiltInBrowser::buildToolbar() {
 void frmBuiltInBrowser::Load() {
     if (m_loaded)
         return;
-    LoadAt(GetSetting(modGeneral::AppName(), QStringLiteral("Browser"), QStringLiteral("Home"),
-                      Texts::MakerSiteAddress));
+    LoadAt(GetSetting(modGeneral::AppName(), SettingKeys::BrowserHome));
 }
 
 void frmBuiltInBrowser::LoadAt(const QString& address) {

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <memory>
 
+#include "resources/SettingKeys.h"
+
 namespace {
 std::unique_ptr<QSettings> openStore(const QString& appName) {
 #ifdef Q_OS_WIN
@@ -46,6 +48,14 @@ void SaveSetting(const QString& appName, const QString& section, const QString& 
     auto store = openStore(appName);
     store->setValue(keyPath(section, key), value);
     store->sync(); // a failed write is not reported: exit must still complete
+}
+
+QString GetSetting(const QString& appName, const SettingKey& setting) {
+    return GetSetting(appName, setting.section, setting.key, setting.defaultValue);
+}
+
+void SaveSetting(const QString& appName, const SettingKey& setting, const QString& value) {
+    SaveSetting(appName, setting.section, setting.key, value);
 }
 
 std::optional<double> ParseNumber(const QString& text) {

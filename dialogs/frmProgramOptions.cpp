@@ -10,16 +10,9 @@
 #include "controls/ProgramInfo.h"
 #include "controls/Settings.h"
 #include "controls/Twips.h"
-#include "resources/Texts.h"
+#include "resources/SettingKeys.h"
 
 namespace {
-const QString kDesign = QStringLiteral("Design");
-const QString kBgColor = QStringLiteral("BgColor");
-const QString kToolTip = QStringLiteral("ToolTip");
-const QString kBrowser = QStringLiteral("Browser");
-const QString kHome = QStringLiteral("Home");
-const QString kDefaultBgColor = QStringLiteral("8421504"); // 0x808080, mid grey
-
 // A greyed box can be shown, but a click only ever switches between checked and unchecked.
 class ToolTipCheckBox : public QCheckBox {
 public:
@@ -138,9 +131,9 @@ void frmProgramOptions::showEvent(QShowEvent* event) {
 
 void frmProgramOptions::Form_Load() {
     const QString app = modGeneral::AppName();
-    txtColorCode->setText(GetSetting(app, kDesign, kBgColor, kDefaultBgColor));
-    chkShowToolTips->setCheckState(checkStateFromSetting(GetSetting(app, kDesign, kToolTip, 1)));
-    txtStartingAddress->setText(GetSetting(app, kBrowser, kHome, Texts::MakerHomePageAddress));
+    txtColorCode->setText(GetSetting(app, SettingKeys::BgColor));
+    chkShowToolTips->setCheckState(checkStateFromSetting(GetSetting(app, SettingKeys::ToolTip)));
+    txtStartingAddress->setText(GetSetting(app, SettingKeys::OptionsBrowserHome));
     // Long texts show their beginning, not their end.
     txtColorCode->setCursorPosition(0);
     txtStartingAddress->setCursorPosition(0);
@@ -156,9 +149,9 @@ void frmProgramOptions::cmdChooseColor_Click() {
 void frmProgramOptions::cmdOK_Click() {
     const QString app = modGeneral::AppName();
     // Stored as typed, all three every time.
-    SaveSetting(app, kDesign, kBgColor, txtColorCode->text());
-    SaveSetting(app, kDesign, kToolTip, settingFromCheckState(chkShowToolTips->checkState()));
-    SaveSetting(app, kBrowser, kHome, txtStartingAddress->text());
+    SaveSetting(app, SettingKeys::BgColor, txtColorCode->text());
+    SaveSetting(app, SettingKeys::ToolTip, settingFromCheckState(chkShowToolTips->checkState()));
+    SaveSetting(app, SettingKeys::OptionsBrowserHome, txtStartingAddress->text());
     accept();
 }
 

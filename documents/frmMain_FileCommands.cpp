@@ -69,6 +69,7 @@ void frmMain::mnuFileSave_Click() {
 }
 
 void frmMain::mnuFileSaveAs_Click() {
+    // English and worded apart from Save's message: the system's own text, kept as it is.
     frmDocument* document = DocumentToSave(this, QStringLiteral("You cannot save the nothing"));
     if (!document)
         return;
