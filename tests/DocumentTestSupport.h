@@ -11,7 +11,6 @@
 
 #include "app/frmMain.h"
 #include "controls/RichTextBox.h"
-#include "documents/HighlightTags.h"
 #include "documents/frmDocument.h"
 
 namespace DocumentTest {
@@ -50,14 +49,6 @@ inline QMdiSubWindow* AddOtherChild(frmMain* main) {
 
 inline QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-// Whether tag colouring is built yet: checks that depend on it are skipped until then.
-inline bool ColouringAvailable() {
-    RichTextBox probe;
-    probe.setText(QStringLiteral("<b>"));
-    HighlightTags(&probe);
-    return !probe.colourRuns().empty();
 }
 
 } // namespace DocumentTest

@@ -214,8 +214,6 @@ private slots:
     }
 
     void colourHtmlColoursTheActiveDocument() {
-        if (!ColouringAvailable())
-            QSKIP("tag colouring is not built yet");
         TestEnv env;
         frmMain* main = env.createMainWindow();
         Editor(main)->setText(QStringLiteral("<p>a</p>"));

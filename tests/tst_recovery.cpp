@@ -147,8 +147,7 @@ private slots:
         frmDocument* restoredDraft = documentTitled(main, QStringLiteral("Dokumentum 3"));
         QCOMPARE(restoredDraft->rtfDocument->Text(), QStringLiteral("<i>vázlat</i>"));
         QCOMPARE(RecoveryJournal::DocumentEncoding(restoredDraft), TextEncoding{});
-        if (ColouringAvailable())
-            QVERIFY(!restoredPage->rtfDocument->colourRuns().empty());
+        QVERIFY(!restoredPage->rtfDocument->colourRuns().empty());
         // The page's file was never written.
         QCOMPARE(TestEnv::readFile(page), QByteArray("\xEF\xBB\xBF<p>R\xC3\xA9gi</p>\r\n"));
 

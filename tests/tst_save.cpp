@@ -358,8 +358,6 @@ private slots:
     }
 
     void saveColoursTheTagsAgain() {
-        if (!ColouringAvailable())
-            QSKIP("tag colouring is not built yet");
         TestEnv env;
         frmMain* main = env.createMainWindow();
         Editor(main)->setText(QStringLiteral("<p>a</p>"));
