@@ -26,7 +26,6 @@ public:
     void Load();
     // Unloads the window: stores its bounds (unless minimised) and ends the program.
     void Unload();
-    bool IsLoaded() const { return m_loaded; }
     void setQuitOnUnload(bool quit) { m_quitOnUnload = quit; }
 
     QMdiArea* MDIClient() const { return m_mdiArea; }
@@ -46,7 +45,6 @@ public:
     static Handler standardButtonHandler(QStringView key);
 
     QAction* MenuItem(const QString& name) const { return m_menuItems.value(name); }
-    QList<QAction*> MenuItems() const { return m_menuItems.values(); }
 
     ToolBar* tbStandard = nullptr;
     ToolBar* tbHTMLTags = nullptr;

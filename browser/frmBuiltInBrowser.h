@@ -30,7 +30,6 @@ public:
     void Load();
     // The load step with a starting address of the caller's instead of the start page.
     void LoadAt(const QString& address);
-    bool IsLoaded() const { return m_loaded; }
 
     // Client-area layout in twips at design time.
     static constexpr int kDesignClientWidth = 6540;

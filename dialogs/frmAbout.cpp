@@ -19,10 +19,12 @@ constexpr quint32 kEtchShadow = 0x808080;
 constexpr quint32 kDisclaimerRed = 0x0000C0;
 constexpr quint32 kSystemWindowColour = 0x80000005;
 
+#ifdef Q_OS_WIN
 const QString kSysInfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
 const QString kSysInfoValue = QStringLiteral("PATH");
 const QString kSysInfoLocationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 const QString kSysInfoLocationValue = QStringLiteral("MSINFO");
+#endif
 
 QFont makeFont(const QString& family, double points, bool bold = false) {
     QFont font(family);
@@ -186,12 +188,15 @@ void frmAbout::hypEmail_Click() {
     emit linkRequested(QStringLiteral("mailto:") + Texts::MakerEmailAddress);
 }
 
+#ifdef Q_OS_WIN
 bool frmAbout::GetKeyValue(quint32 root, const QString& keyPath, const QString& valueName,
                            QString& result) {
     return Registry::GetKeyValue(root, keyPath, valueName, result);
 }
+#endif
 
 void frmAbout::StartSysInfo() {
+#ifdef Q_OS_WIN
     QString path;
     bool found = GetKeyValue(Registry::HKeyLocalMachine, kSysInfoKey, kSysInfoValue, path);
     // The first location is trusted as it stands; the second must name an existing program.
@@ -202,6 +207,11 @@ void frmAbout::StartSysInfo() {
         path = QDir::toNativeSeparators(program);
         found = IsOrdinaryFile(path);
     }
+#else
+    // No registry here: the desktop's own system-information tool takes the place of MSINFO32.
+    const QString path = desktopSystemInformationProgram();
+    const bool found = !path.isEmpty();
+#endif
     if (found && StartProgram(path))
         return;
     MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), vbOKOnly,

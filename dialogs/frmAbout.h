@@ -13,11 +13,14 @@ class frmAbout : public QDialog {
 public:
     explicit frmAbout(QWidget* owner = nullptr);
 
-    // Starts the system-information tool found through the registry, or says it is unavailable.
+    // Starts the system-information tool (found through the registry on Windows, in PATH
+    // elsewhere), or says it is unavailable.
     void StartSysInfo();
+#ifdef Q_OS_WIN
     // Reads a registry value; see Registry::GetKeyValue.
     bool GetKeyValue(quint32 root, const QString& keyPath, const QString& valueName,
                      QString& result);
+#endif
 
     QLabel* picIcon;
     QLabel* lblTitle;

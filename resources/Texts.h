@@ -6,9 +6,7 @@
 namespace Texts {
 
 inline const QString AppTitle = QStringLiteral("Tarvelon's Webrix");
-inline const QString Description = QStringLiteral("HTML Editing Tool");
 inline const QString Version = QStringLiteral("v1.20");
-inline const QString Maker = QStringLiteral("Tarvelon Rodivovev");
 inline const QString Copyright = QStringLiteral("Copyright \u00A9 2000 Tarvelon Rodivovev");
 
 // The maker's addresses. Reserved example domains: nothing real is contacted.

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Renders the committed PNGs from the SVG sources beside this script.
-# Needs rsvg-convert (librsvg2-bin); ImageMagick's convert is used for the .ico when present.
+# Needs rsvg-convert (librsvg2-bin).
 set -eu
 src=$(cd "$(dirname "$0")" && pwd)
 out=$(dirname "$src")
@@ -24,8 +24,3 @@ done
 
 render "$src/browser-window.svg" 32 32 "$out/browser-window.png"
 render "$src/splash-logo.svg" 102 62 "$out/splash-logo.png"
-
-if command -v convert >/dev/null 2>&1; then
-    convert "$out/webrix-16.png" "$out/webrix-32.png" "$out/webrix-48.png" "$out/webrix-256.png" \
-        "$out/webrix.ico"
-fi
