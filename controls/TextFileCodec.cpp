@@ -312,10 +312,6 @@ QString EncodingName(TextEncoding::Codec codec) {
     return QStringLiteral("windows-1250");
 }
 
-char16_t Windows1250ToUnicode(unsigned char byte) {
-    return byte < 0x80 ? char16_t(byte) : kHighHalf[byte - 0x80];
-}
-
 int UnicodeToWindows1250(char16_t ch) {
     if (ch == 0)
         return 0;

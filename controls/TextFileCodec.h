@@ -55,6 +55,5 @@ std::optional<QByteArray> EncodeTextFile(QStringView text, const TextEncoding& e
 // Whether every character of the text has a Windows-1250 byte.
 bool FitsWindows1250(QStringView text);
 
-// The Windows-1250 character of one byte, and the byte of a character (-1 when it has none).
-char16_t Windows1250ToUnicode(unsigned char byte);
+// The Windows-1250 byte of a character (-1 when it has none).
 int UnicodeToWindows1250(char16_t ch);
