@@ -27,6 +27,7 @@
 #include "documents/RecoveryJournal.h"
 #include "documents/RecoveryStore.h"
 #include "documents/frmDocument.h"
+#include "tests/support/TestEnv.h"
 
 namespace {
 constexpr int kKeys = 200;
@@ -129,8 +130,8 @@ int main(int argc, char** argv) {
     PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
     SetUpApplication(app);
+    const TestEnv env; // settings, data and recovery folders of its own
     QTemporaryDir dir;
-    RecoveryStore::setFolderForTesting(dir.filePath(QStringLiteral("recovery")));
 
     const QString page = dir.filePath(QStringLiteral("page.html"));
     {
@@ -186,7 +187,7 @@ int main(int argc, char** argv) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
         QCoreApplication::sendEvent(box, &press);
         const double start = threadCpuMs();
-        const QString snapshot = box->documentText();
+        const TextSnapshot snapshot = box->textSnapshot();
         snapshotCpu = qMax(snapshotCpu, threadCpuMs() - start);
     }
     journal.flush();

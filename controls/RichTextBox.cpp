@@ -75,6 +75,9 @@ void RichTextBox::replaceAllText(const QString& documentText) {
         const QScopedValueRollback<bool> replacing(m_replacingAllText, true);
         setPlainText(documentText);
     }
+    // Read back rather than converted: the editor also breaks lines at characters other than
+    // '\n', and the copy must be the document's text exactly.
+    m_text.reset(document()->toRawText());
     // Kept (shared, not copied) until the first edit, so that colouring right after a load does
     // not have to read the text back out of the document.
     m_textSnapshot = documentText;
@@ -183,7 +186,7 @@ void RichTextBox::overlayColourRuns(const std::vector<ColourRuns::Run>& runs) {
 QString RichTextBox::documentText() const {
     if (!m_textSnapshot.isNull())
         return m_textSnapshot;
-    return document()->toRawText();
+    return m_text.joined();
 }
 
 void RichTextBox::forgetLoadedText() {
@@ -287,8 +290,9 @@ struct FormatWindow : QTextBlockUserData {
 } // namespace
 
 void RichTextBox::onContentsChange(int position, int removed, int added) {
-    if ((removed == 0 && added == 0) || m_replacingAllText)
+    if ((removed == 0 && added == 0) || m_replacingAllText || m_onlyFormatsChange)
         return;
+    m_text.apply(document(), position, removed, added);
     m_textSnapshot = QString();
     if (m_inInputMethodEvent) {
         m_inputMethodEdited = true; // measured once the event is done, see inputMethodEvent
@@ -459,6 +463,7 @@ void RichTextBox::applyVisibleColours() {
     // part of its own range (and so recolour text it never touched). Hand it to the layout now;
     // the paint under way draws the new formats, so the layout's repaint request is not needed.
     const QSignalBlocker quiet(document()->documentLayout());
+    const QScopedValueRollback<bool> formats(m_onlyFormatsChange, true);
     document()->markContentsDirty(from, to - from);
 }
 
@@ -530,7 +535,10 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent* event) {
     // the layout now rather than to the next edit's report.
     const int end = caretBlock.position() + caretBlock.length();
     const int start = qMin(from, caretBlock.position());
-    doc->markContentsDirty(start, qMin(end, doc->characterCount()) - start);
+    {
+        const QScopedValueRollback<bool> formats(m_onlyFormatsChange, true);
+        doc->markContentsDirty(start, qMin(end, doc->characterCount()) - start);
+    }
     viewport()->update();
 }
 

@@ -5,6 +5,7 @@
 // Positions count a line break as two characters (CR LF), as Text returns it.
 
 #include "controls/ColourRuns.h"
+#include "controls/TextChunks.h"
 #include "controls/TextFileCodec.h"
 
 #include <QKeySequence>
@@ -66,6 +67,9 @@ public:
     // The text in document positions: one character ('\n' or U+2029) per line break. Cheaper
     // than Text().
     QString documentText() const;
+    // The same text as documentText(), taken in constant time: pieces shared with the editor,
+    // which any thread may join. For work off the user-interface thread on large pages.
+    TextSnapshot textSnapshot() const { return m_text.snapshot(); }
     // Lets go of the text kept from the last load for the colouring that follows it, so that the
     // document holds the only copy; documentText() then reads it back from the document.
     void forgetLoadedText();
@@ -128,6 +132,8 @@ private:
     int m_colourRevision = 1;
     bool m_replacingAllText = false;
     QString m_textSnapshot; // the text as loaded, until the first edit (null otherwise)
+    TextChunks m_text;      // the document's text, kept current from every change
+    bool m_onlyFormatsChange = false;
     bool m_inInputMethodEvent = false;
     bool m_inputMethodEdited = false;
     // The input method's own formats for its preedit text (in the caret block's layout).

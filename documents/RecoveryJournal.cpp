@@ -109,8 +109,7 @@ void RecoveryJournal::writeNow(frmDocument* document) {
     copy.caption = document->Caption();
     copy.file = BoundFile(document);
     copy.encoding = DocumentEncoding(document);
-    copy.text = document->rtfDocument->documentText(); // shared with the editor's snapshot
-    m_writer->write(entry.window, std::move(copy));
+    m_writer->write(entry.window, std::move(copy), document->rtfDocument->textSnapshot());
     entry.hasCopy = true;
     m_longestSnapshotMs = qMax(m_longestSnapshotMs, double(snapshot.nsecsElapsed()) / 1e6);
     reportFailure();

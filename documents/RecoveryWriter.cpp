@@ -5,6 +5,11 @@
 #include <QFile>
 #include <QThread>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include "documents/RecoveryStore.h"
 
 RecoveryWriter::RecoveryWriter(QString sessionFolder) : m_state(std::make_shared<State>()) {
@@ -30,11 +35,11 @@ RecoveryWriter::~RecoveryWriter() {
     QObject::connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
 }
 
-void RecoveryWriter::write(int window, RecoveryCopy copy) {
+void RecoveryWriter::write(int window, RecoveryCopy copy, TextSnapshot text) {
     QMutexLocker locker(&m_state->mutex);
     if (m_state->pending.find(window) == m_state->pending.end())
         m_state->order.push_back(window);
-    m_state->pending[window] = std::move(copy);
+    m_state->pending[window] = Request{std::move(copy), std::move(text)};
     m_state->wake.wakeAll();
 }
 
@@ -68,6 +73,11 @@ QString RecoveryWriter::takeError() {
 }
 
 void RecoveryWriter::run(const std::shared_ptr<State>& state) {
+#ifdef Q_OS_LINUX
+    // Thread priorities mean nothing to this system's ordinary scheduling; a nice value does.
+    // When the two share a processor, the next key goes before the copy.
+    setpriority(PRIO_PROCESS, id_t(gettid()), 10);
+#endif
     QMutexLocker locker(&state->mutex);
     for (;;) {
         if (!state->order.empty()) {
@@ -76,7 +86,7 @@ void RecoveryWriter::run(const std::shared_ptr<State>& state) {
             auto node = state->pending.extract(window);
             state->busy = true;
             locker.unlock();
-            perform(*state, window, node.mapped());
+            perform(*state, window, std::move(node.mapped()));
             locker.relock();
             state->busy = false;
             continue;
@@ -97,10 +107,10 @@ void RecoveryWriter::run(const std::shared_ptr<State>& state) {
     state->lock.reset(); // unlocking leaves the copies for the next start
 }
 
-void RecoveryWriter::perform(State& state, int window, const std::optional<RecoveryCopy>& copy) {
+void RecoveryWriter::perform(State& state, int window, std::optional<Request> request) {
     const QString path = RecoveryStore::CopyPath(state.folder, window);
     QString error;
-    if (!copy) {
+    if (!request) {
         if (QFile::exists(path) && !QFile::remove(path))
             error = QStringLiteral("A(z) \"%1\" helyreállítási másolat nem törölhető.")
                         .arg(QDir::toNativeSeparators(path));
@@ -110,8 +120,11 @@ void RecoveryWriter::perform(State& state, int window, const std::optional<Recov
             if (RecoveryStore::OpenSession(state.folder, *lock, &error))
                 state.lock = std::move(lock);
         }
-        if (state.lock)
-            RecoveryStore::WriteCopy(path, EncodeRecoveryCopy(*copy), &error);
+        if (state.lock) {
+            request->copy.text = request->text.joined();
+            request->text = TextSnapshot(); // the editor's pieces are not held longer than needed
+            RecoveryStore::WriteCopy(path, EncodeRecoveryCopy(request->copy), &error);
+        }
     }
     if (!error.isEmpty()) {
         QMutexLocker locker(&state.mutex);

@@ -1,9 +1,9 @@
 #pragma once
 // The recovery journal's disk work, on a thread of its own so that typing never waits on the
-// disk. The user-interface thread hands over snapshots (cheap: the text is shared, not copied);
-// this thread encodes them, writes them atomically and removes copies, in the order asked. Only
-// the newest request for a window is kept while it waits, so the queue stays as short as the
-// number of windows.
+// disk. The user-interface thread hands over snapshots (cheap: the text's pieces are shared, not
+// copied); this thread joins and encodes them, writes them atomically and removes copies, in the
+// order asked. Only the newest request for a window is kept while it waits, so the queue stays as
+// short as the number of windows.
 
 #include <QLockFile>
 #include <QMutex>
@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "controls/TextChunks.h"
 #include "documents/RecoveryCopy.h"
 
 class QThread;
@@ -29,7 +30,8 @@ public:
 
     QString sessionFolder() const { return m_state->folder; }
 
-    void write(int window, RecoveryCopy copy);
+    // The copy's text is joined from `text` on the writer's thread (copy.text is ignored).
+    void write(int window, RecoveryCopy copy, TextSnapshot text);
     void remove(int window);
     // The program ends normally: every copy and the session folder go.
     void endSession();
@@ -43,13 +45,17 @@ public:
     static constexpr int ShutdownWaitMs = 10000;
 
 private:
+    struct Request {
+        RecoveryCopy copy;
+        TextSnapshot text;
+    };
     struct State {
         QString folder;
         QMutex mutex;
         QWaitCondition wake;
         QWaitCondition idle;
         // nothing = remove the window's copy
-        std::map<int, std::optional<RecoveryCopy>> pending;
+        std::map<int, std::optional<Request>> pending;
         std::deque<int> order;
         bool busy = false;
         bool endRequested = false;
@@ -59,7 +65,7 @@ private:
         std::unique_ptr<QLockFile> lock;
     };
     static void run(const std::shared_ptr<State>& state);
-    static void perform(State& state, int window, const std::optional<RecoveryCopy>& copy);
+    static void perform(State& state, int window, std::optional<Request> request);
     static void finishSession(State& state);
 
     std::shared_ptr<State> m_state;

@@ -395,6 +395,98 @@ private slots:
         }
     }
 
+    void snapshotIsTheDocumentsTextAfterEveryKindOfEdit() {
+        // The pieces handed to other threads must be the text exactly: typed, deleted, pasted,
+        // several edits in one step, whole lines, undone and redone, coloured and painted.
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        QString page;
+        for (int line = 0; page.size() < 5 * TextChunks::ChunkSize; ++line)
+            page += QStringLiteral("<p class=\"x\">sor %1 árvíztűrő\u00a0</p>\r\n").arg(line);
+        box->setText(page);
+        HighlightTags(box);
+        QCOMPARE(box->textSnapshot().joined(), box->document()->toRawText());
+
+        QRandomGenerator random(1616);
+        const auto somewhere = [&](int length) { return int(random.bounded(qMax(1, length))); };
+        for (int step = 0; step < 400; ++step) {
+            QTextDocument* doc = box->document();
+            const int length = doc->characterCount() - 1;
+            QTextCursor cursor(doc);
+            const int at = somewhere(length + 1);
+            switch (random.bounded(8)) {
+            case 0: // typed keys, Enter and Backspace at the caret
+                box->selectDocumentRange(at, at);
+                QTest::keyClicks(box, QStringLiteral("ab<i>"));
+                QTest::keyClick(box, Qt::Key_Return);
+                QTest::keyClick(box, Qt::Key_Backspace);
+                QTest::keyClick(box, Qt::Key_Delete);
+                break;
+            case 1: { // a removal over many lines, often across pieces
+                const int end = qMin(length, at + somewhere(3 * int(TextChunks::ChunkSize)));
+                box->selectDocumentRange(at, end);
+                QTest::keyClick(box, Qt::Key_Delete);
+                break;
+            }
+            case 2: { // a paste of several lines over a selection
+                const int end = qMin(length, at + somewhere(200));
+                box->selectDocumentRange(at, end);
+                box->setSelText(QStringLiteral("egy\r\nkettő\rhárom\n<b>") +
+                                QString(somewhere(3 * int(TextChunks::ChunkSize)), u'y'));
+                break;
+            }
+            case 3: { // several edits in one step, far apart
+                cursor.beginEditBlock();
+                for (int i = 0; i < 4; ++i) {
+                    const int last = doc->characterCount() - 1;
+                    cursor.setPosition(somewhere(last + 1));
+                    cursor.setPosition(qMin(last, cursor.position() + somewhere(50)),
+                                       QTextCursor::KeepAnchor);
+                    cursor.insertText(i % 2 ? QStringLiteral("új\nsor") : QString());
+                }
+                cursor.endEditBlock();
+                break;
+            }
+            case 4:
+                for (int i = somewhere(4); i >= 0 && doc->isUndoAvailable(); --i)
+                    box->undo();
+                break;
+            case 5:
+                for (int i = somewhere(4); i >= 0 && doc->isRedoAvailable(); --i)
+                    box->redo();
+                break;
+            case 6: // a replacement of the same length, and the whole line
+                cursor.setPosition(at);
+                cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+                cursor.insertText(QString(cursor.selectedText().size(), u'z'));
+                cursor.select(QTextCursor::BlockUnderCursor);
+                cursor.removeSelectedText();
+                break;
+            default: // colours and paints change no text
+                HighlightTags(box);
+                editor.paint();
+                break;
+            }
+            const QString raw = doc->toRawText();
+            QCOMPARE(box->textSnapshot().size(), raw.size());
+            if (box->textSnapshot().joined() != raw)
+                QFAIL(qPrintable(QStringLiteral("step %1: the snapshot differs").arg(step)));
+            QCOMPARE(box->documentText(), raw);
+        }
+        // What the user sees, line breaks as '\n' (toPlainText() also turns no-break spaces into
+        // plain ones; the snapshot keeps them, as the saved file must).
+        QString plain = box->textSnapshot().joined();
+        plain.replace(QChar(QChar::ParagraphSeparator), u'\n');
+        plain.replace(QChar(0xa0), u' ');
+        QCOMPARE(plain, box->toPlainText());
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QCOMPARE(box->textSnapshot().joined(), QString());
+        box->undo();
+        QCOMPARE(box->textSnapshot().joined(), box->document()->toRawText());
+    }
+
     void longLinesCarryColoursWhereverTheyAreShown() {
         TestEnv env(false);
         Editor editor;
