@@ -27,6 +27,7 @@
 #include "browser/WebEngineWarmUp.h"
 #include "browser/frmBuiltInBrowser.h"
 #include "controls/Settings.h"
+#include "tests/support/TestEnv.h"
 
 namespace {
 
@@ -140,11 +141,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SetUpApplication(app);
 
-    QTemporaryDir scratch;
-    QDir(scratch.path()).mkpath(QStringLiteral("program"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
-    modGeneral::setProgramFolderForTesting(scratch.filePath(QStringLiteral("program")));
-    modGeneral::setAppNameForTesting(QStringLiteral("Webrix"));
+    const TestEnv env; // settings, program and data folders of its own
 
     LocalPage page;
     SaveSetting(modGeneral::AppName(), QStringLiteral("Browser"), QStringLiteral("Home"),

@@ -7,8 +7,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMdiArea>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -24,6 +22,7 @@
 #include "controls/TextFileCodec.h"
 #include "documents/HighlightTags.h"
 #include "documents/frmDocument.h"
+#include "tests/support/TestEnv.h"
 
 namespace {
 constexpr qsizetype kPageBytes = 5 * 1024 * 1024;
@@ -61,11 +60,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SetUpApplication(app);
 
-    QTemporaryDir scratch;
-    QDir(scratch.path()).mkpath(QStringLiteral("program"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch.path());
-    modGeneral::setProgramFolderForTesting(scratch.filePath(QStringLiteral("program")));
-    modGeneral::setAppNameForTesting(QStringLiteral("Webrix"));
+    const TestEnv env; // settings, program and data folders of its own
 
     auto* main = new frmMain;
     modGeneral::setMainWindow(main);

@@ -5,14 +5,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMainWindow>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/AppSetup.h"
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
 #include "bench/BenchSupport.h"
+#include "tests/support/TestEnv.h"
 
 #ifdef Q_OS_LINUX
 #include <unistd.h>
@@ -43,9 +42,7 @@ int main(int argc, char** argv) {
     SetUpApplication(app);
     const double processMs = msSinceProcessStart();
 
-    QTemporaryDir dir;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    modGeneral::setCommandLineForTesting(QString());
+    const TestEnv env; // settings, program and data folders of its own
 
     const double bareMs = bench::medianMs(5, [] {
         QMainWindow window;

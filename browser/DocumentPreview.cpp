@@ -1,11 +1,18 @@
 #include "browser/DocumentPreview.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QPromise>
 #include <QThreadPool>
 #include <QWebEnginePage>
 #include <memory>
+#include <utility>
+
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 #include "browser/PreviewPages.h"
 #include "browser/WebBrowser.h"
@@ -22,12 +29,12 @@ DocumentPreview::DocumentPreview(RichTextBox* box, std::function<QString()> file
     connect(&m_delay, &QTimer::timeout, this, &DocumentPreview::follow);
     connect(box, &RichTextBox::Change, this, &DocumentPreview::textChanged);
     connect(&m_encoding, &QFutureWatcher<Encoded>::finished, this, [this] {
+        if (std::exchange(m_encodeAgain, false)) {
+            encode(); // the text changed meanwhile: the newer one is shown instead
+            return;
+        }
         if (m_encoding.future().resultCount() > 0)
             publish(m_encoding.future().result());
-        if (m_encodeAgain) {
-            m_encodeAgain = false;
-            follow();
-        }
     });
 }
 
@@ -53,6 +60,35 @@ void DocumentPreview::textChanged() {
 }
 
 namespace {
+// One thread of its own, below the user-interface thread: when they share a processor, the
+// next key goes before the preview's encoding.
+QThreadPool* encodingThread() {
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        pool->setMaxThreadCount(1);
+    }
+    return pool;
+}
+
+void lowerThisThread() {
+#ifdef Q_OS_LINUX
+    setpriority(PRIO_PROCESS, id_t(gettid()), 10);
+#endif
+}
+
+struct Place {
+    QString folder;
+    QString fileName;
+};
+
+Place placeOf(const QString& path) {
+    if (path.isEmpty())
+        return {};
+    const QFileInfo file(path);
+    return {file.absolutePath(), file.fileName()};
+}
+
 DocumentPreview::Encoded encodeLikeTheFile(const QString& text, const TextEncoding& encoding) {
     // No character set of its own: the engine reads the page's declaration, as from the file.
     if (std::optional<QByteArray> bytes = EncodeTextFile(text, encoding))
@@ -66,37 +102,40 @@ DocumentPreview::Encoded encodeLikeTheFile(const QString& text, const TextEncodi
 } // namespace
 
 void DocumentPreview::follow() {
-    if (!m_box || !m_window)
+    if (m_box && m_window)
+        encode();
+}
+
+void DocumentPreview::encode() {
+    if (!m_box)
         return;
     if (m_encoding.isRunning()) {
         m_encodeAgain = true; // one more round once this one is done
         return;
     }
-    // The text is taken now; turning it into the file's bytes happens off the editor's thread.
+    // The text is taken now, in pieces shared with the editor; joining them and turning them
+    // into the file's bytes happens off the editor's thread.
     auto promise = std::make_shared<QPromise<Encoded>>();
     m_encoding.setFuture(promise->future());
-    QThreadPool::globalInstance()->start(
-        [promise, text = m_box->documentText(), encoding = m_box->encoding()] {
-            promise->start();
-            promise->addResult(encodeLikeTheFile(text, encoding));
-            promise->finish();
-        });
+    encodingThread()->start([promise, text = m_box->textSnapshot(), encoding = m_box->encoding()] {
+        lowerThisThread();
+        promise->start();
+        promise->addResult(encodeLikeTheFile(text.joined(), encoding));
+        promise->finish();
+    });
 }
 
 void DocumentPreview::publish(Encoded encoded) {
     PreviewPages::Page page;
     page.bytes = std::move(encoded.bytes);
     page.contentType = std::move(encoded.contentType);
-    const QString path = m_filePath ? m_filePath() : QString();
-    if (!path.isEmpty()) {
-        const QFileInfo file(path);
-        page.folder = file.absolutePath();
-        page.fileName = file.fileName();
-    }
+    Place place = placeOf(m_filePath ? m_filePath() : QString());
+    page.folder = std::move(place.folder);
+    page.fileName = std::move(place.fileName);
     if (PreviewPages* pages = PreviewPages::Instance())
         pages->SetPage(m_page, std::move(page));
-    if (!m_window)
-        return;
+    if (!m_window || std::exchange(m_navigating, false))
+        return; // a window sent to the page by F5 receives it now
     WebBrowser* view = m_window->brwWebBrowser;
     if (showsThePage()) {
         m_scroll = view->page()->scrollPosition();
@@ -123,13 +162,18 @@ void DocumentPreview::loadFinished(bool ok) {
 }
 
 void DocumentPreview::Show(QMdiArea* area) {
-    if (!m_box || m_page.isEmpty())
+    PreviewPages* pages = PreviewPages::Instance();
+    if (!m_box || m_page.isEmpty() || !pages)
         return;
     m_delay.stop();
-    // F5 shows the text as it is at this moment: encoded here, the user asked for it.
-    publish(encodeLikeTheFile(m_box->documentText(), m_box->encoding()));
+    // F5 shows the text as it is at this moment. It is encoded off the editor's thread; the
+    // window's request for the page waits for it.
+    const Place place = placeOf(m_filePath ? m_filePath() : QString());
+    pages->PreparePage(m_page, place.folder, place.fileName);
+    encode();
     const QString address = PageURL().toString();
     if (!m_window) {
+        m_navigating = true;
         auto* window = new frmBuiltInBrowser;
         m_window = window;
         area->addSubWindow(window);
@@ -137,6 +181,7 @@ void DocumentPreview::Show(QMdiArea* area) {
                 &DocumentPreview::loadFinished);
         window->LoadAt(address);
     } else if (!showsThePage()) {
+        m_navigating = true;
         m_window->timTimer->start();
         m_window->brwWebBrowser->Navigate(address);
     }

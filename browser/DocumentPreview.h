@@ -39,6 +39,8 @@ public:
 private:
     void textChanged();
     void follow();
+    // Encodes the text as it is now off this thread; publish() takes the result.
+    void encode();
     void publish(Encoded encoded);
     void loadFinished(bool ok);
     bool showsThePage() const;
@@ -50,5 +52,6 @@ private:
     QTimer m_delay;
     QFutureWatcher<Encoded> m_encoding;
     bool m_encodeAgain = false;
+    bool m_navigating = false; // F5 sent the window to the page; it loads once the text is there
     std::optional<QPointF> m_scroll;
 };

@@ -40,12 +40,39 @@ QString PreviewPages::AddPage() {
     return name;
 }
 
+void PreviewPages::PreparePage(const QString& name, const QString& folder,
+                               const QString& fileName) {
+    const auto page = m_pages.find(name);
+    if (page == m_pages.end())
+        return;
+    page->folder = folder;
+    page->fileName = fileName;
+    m_waiting.insert(name, m_waiting.value(name));
+}
+
 void PreviewPages::SetPage(const QString& name, Page page) {
     m_pages.insert(name, std::move(page));
+    const QList<QPointer<QWebEngineUrlRequestJob>> waiting = m_waiting.take(name);
+    const Page& given = m_pages[name];
+    for (const QPointer<QWebEngineUrlRequestJob>& job : waiting)
+        if (job) // a job the engine gave up on is gone
+            replyWithPage(job, given);
 }
 
 void PreviewPages::RemovePage(const QString& name) {
     m_pages.remove(name);
+    for (const QPointer<QWebEngineUrlRequestJob>& job : m_waiting.take(name))
+        if (job)
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+}
+
+void PreviewPages::replyWithPage(QWebEngineUrlRequestJob* job, const Page& page) {
+    // The engine reads the buffer on a thread of its own.
+    auto* buffer = new QBuffer;
+    buffer->setData(page.bytes);
+    buffer->open(QIODevice::ReadOnly);
+    connect(job, &QObject::destroyed, buffer, &QObject::deleteLater);
+    job->reply(page.contentType, buffer);
 }
 
 QUrl PreviewPages::PageURL(const QString& name) const {
@@ -92,11 +119,15 @@ void PreviewPages::requestStarted(QWebEngineUrlRequestJob* job) {
     }
     const QString path = url.path(QUrl::FullyDecoded);
     if (path == QLatin1Char('/') + page->fileName) {
-        auto* buffer = new QBuffer;
-        buffer->setData(page->bytes);
-        buffer->open(QIODevice::ReadOnly);
-        connect(job, &QObject::destroyed, buffer, &QObject::deleteLater);
-        job->reply(page->contentType, buffer);
+        const auto waiting = m_waiting.find(url.host());
+        if (waiting == m_waiting.end()) {
+            replyWithPage(job, *page);
+            return;
+        }
+        waiting->removeAll(nullptr);
+        if (waiting->size() >= MaximumWaiting)
+            waiting->takeFirst()->fail(QWebEngineUrlRequestJob::RequestAborted);
+        waiting->append(job);
         return;
     }
     const QString file = FileInside(page->folder, path);

@@ -6,6 +6,8 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
@@ -29,6 +31,9 @@ public:
     };
     // A new page name each time: pages of closed documents are never reused.
     QString AddPage();
+    // The page's text is on its way: requests for it wait until SetPage gives it. Its address
+    // is the new one at once.
+    void PreparePage(const QString& name, const QString& folder, const QString& fileName);
     void SetPage(const QString& name, Page page);
     void RemovePage(const QString& name);
     // The address of a page's document.
@@ -40,9 +45,14 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 
+    // Requests that wait for one page's text; the oldest are refused beyond this.
+    static constexpr int MaximumWaiting = 8;
+
 private:
     explicit PreviewPages(QObject* parent);
+    void replyWithPage(QWebEngineUrlRequestJob* job, const Page& page);
 
     QHash<QString, Page> m_pages;
+    QHash<QString, QList<QPointer<QWebEngineUrlRequestJob>>> m_waiting;
     int m_lastPage = 0;
 };
