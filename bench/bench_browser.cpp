@@ -7,8 +7,12 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QMdiSubWindow>
+#include <QPixmap>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -115,6 +119,63 @@ double openSharedWindowMs(frmMain* main) {
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
+// The page shows once the view's area on the screen is mostly white with dark text on it.
+bool pagePixelsShown(QWidget* view) {
+    const QPoint origin = view->mapToGlobal(QPoint(0, 0));
+    const QImage shot = QGuiApplication::primaryScreen()
+                            ->grabWindow(0, origin.x(), origin.y(), view->width(), view->height())
+                            .toImage();
+    if (shot.isNull())
+        return false;
+    qsizetype light = 0;
+    qsizetype dark = 0;
+    for (int y = 0; y < shot.height(); y += 2) {
+        for (int x = 0; x < shot.width(); x += 2) {
+            const int grey = qGray(shot.pixel(x, y));
+            light += grey > 240;
+            dark += grey < 80;
+        }
+    }
+    const qsizetype all = qsizetype(shot.width() / 2) * (shot.height() / 2);
+    return all > 0 && light > all / 2 && dark > 0;
+}
+
+// Ctrl+B until the start page's pixels are on the screen (a real display only); -1 elsewhere.
+double openSharedWindowPixelsMs(frmMain* main) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return -1;
+    QElapsedTimer clock;
+    clock.start();
+    main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+    auto* window = qobject_cast<frmBuiltInBrowser*>(main->BuiltInBrowser.data());
+    if (!window)
+        return -1;
+    // Looking costs a screen read: every few milliseconds, not on every turn of the loop.
+    QElapsedTimer sinceLook;
+    sinceLook.start();
+    double loadedMs = -1;
+    double lookingMs = 0;
+    bool seen = false;
+    const bool shown = runUntil([&] {
+        if (seen)
+            return true;
+        if (loadedMs < 0 && !window->timTimer->isActive() &&
+            window->windowTitle() == QLatin1String("Start"))
+            loadedMs = double(clock.nsecsElapsed()) / 1e6;
+        if (sinceLook.elapsed() < 5)
+            return false;
+        QElapsedTimer look;
+        look.start();
+        seen = pagePixelsShown(window->brwWebBrowser);
+        lookingMs += double(look.nsecsElapsed()) / 1e6;
+        sinceLook.start();
+        return seen;
+    });
+    std::printf("    (loaded after %.1f ms; %.1f ms of it spent reading the screen)\n", loadedMs,
+                lookingMs);
+    return shown ? double(clock.nsecsElapsed()) / 1e6 : -1;
+}
+
 double bareViewMs(const QString& address) {
     QElapsedTimer clock;
     clock.start();
@@ -165,13 +226,27 @@ int main(int argc, char** argv) {
         const double warmUpMs = double(clock.nsecsElapsed()) / 1e6;
         pause(1000);
         const double warmedMb = processTreeRssMb();
-        const double firstMs = openSharedWindowMs(main);
-        std::printf("  first use after the warm-up  %8.1f ms  target < 150 ms  %s\n", firstMs,
-                    firstMs >= 0 && firstMs < 150 ? "OK" : "OVER");
+        const WId mainWindowBefore = main->winId();
+        const double pixelsMs = openSharedWindowPixelsMs(main);
+        const bool recreated = main->winId() != mainWindowBefore;
+        const double firstMs = pixelsMs >= 0 ? pixelsMs : openSharedWindowMs(main);
+        std::printf("  first use after the warm-up  %8.1f ms  target < 150 ms  %s  (%s)\n", firstMs,
+                    firstMs >= 0 && firstMs < 150 ? "OK" : "OVER",
+                    pixelsMs >= 0 ? "until its pixels show" : "until loaded");
+        std::printf("  the first web view re-created the main window's native window: %s\n",
+                    recreated ? "yes" : "no");
+        if (pixelsMs >= 0) {
+            closeShared(main);
+            const double laterMs = openSharedWindowPixelsMs(main);
+            std::printf("  second use, pixels shown     %8.1f ms  (nothing prepared for it)\n",
+                        laterMs);
+        }
         std::printf("  (warm-up done %.0f ms after the window was shown, quiet time included)\n",
                     warmUpMs);
-        std::printf("  editor warmed up, no window  %8.1f MB  (warm-up costs %+.1f MB)\n", warmedMb,
-                    warmedMb - editorOnlyMb);
+        std::printf(
+            "  editor warmed up, no window  %8.1f MB  (warm-up costs %+.1f MB, its prepared "
+            "page process included)\n",
+            warmedMb, warmedMb - editorOnlyMb);
         main->setQuitOnUnload(false);
         delete main;
         return 0;

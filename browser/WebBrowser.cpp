@@ -6,6 +6,12 @@
 #include "browser/BuiltInPages.h"
 #include "browser/WebBrowserPage.h"
 
+namespace {
+QUrl blankPage() {
+    return QUrl(QStringLiteral("about:blank"));
+}
+} // namespace
+
 WebBrowser::WebBrowser(QWidget* parent) : QWebEngineView(parent) {
     setPage(new WebBrowserPage(this));
     m_requestTimeout.setSingleShot(true);
@@ -15,14 +21,31 @@ WebBrowser::WebBrowser(QWidget* parent) : QWebEngineView(parent) {
     connect(this, &QWebEngineView::urlChanged, this, &WebBrowser::requestSettled);
     connect(this, &QWebEngineView::loadFinished, this, [this] {
         requestSettled();
+        if (m_forgetBlank && url() != blankPage()) {
+            // The user's first page has arrived: only it stays in the history.
+            history()->clear();
+            m_forgetBlank = false;
+        }
         emit NavigateComplete(LocationURL());
         emit DownloadComplete();
     });
 }
 
+void WebBrowser::PrepareInAdvance() {
+    m_forgetBlank = true;
+    connect(
+        this, &QWebEngineView::loadFinished, this, [this] { m_preparedReady = true; },
+        Qt::SingleShotConnection);
+    load(blankPage());
+}
+
+bool WebBrowser::backIsPreparedBlank() const {
+    return m_forgetBlank && history()->currentItemIndex() == 1 &&
+           history()->backItem().url() == blankPage();
+}
+
 void WebBrowser::Navigate(const QString& address) {
-    const QUrl url =
-        address.isEmpty() ? QUrl(QStringLiteral("about:blank")) : QUrl::fromUserInput(address);
+    const QUrl url = address.isEmpty() ? blankPage() : QUrl::fromUserInput(address);
     if (!url.isValid())
         return;
     if (url == BuiltInPages::HomePageURL()) {
@@ -38,7 +61,7 @@ void WebBrowser::Navigate(const QString& address) {
 }
 
 void WebBrowser::GoBack() {
-    if (!history()->canGoBack())
+    if (!history()->canGoBack() || backIsPreparedBlank())
         return;
     requestStarted();
     back();

@@ -23,6 +23,12 @@ public:
     void Refresh();
     void Stop();
 
+    // Starts a blank page out of sight, so that the engine has a page process ready before the
+    // component is shown. The blank page never shows up in the history.
+    void PrepareInAdvance();
+    // Whether the blank page of the advance start has loaded.
+    bool PreparedInAdvance() const { return m_preparedReady; }
+
     // True from a navigation request until its page has loaded (or was stopped).
     bool Busy() const;
     // The page's title, else its address.
@@ -38,10 +44,14 @@ signals:
 private:
     void requestStarted();
     void requestSettled();
+    bool backIsPreparedBlank() const;
 
     // A request counts as busy before the engine reports the load as started; a request that
     // never starts a load (an in-page jump) stops counting after this long.
     static constexpr int kRequestTimeoutMs = 5000;
     bool m_requested = false;
+    // The advance start's blank page is still in the history, behind the user's first page.
+    bool m_forgetBlank = false;
+    bool m_preparedReady = false;
     QTimer m_requestTimeout;
 };

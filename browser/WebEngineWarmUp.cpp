@@ -4,15 +4,15 @@
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
-#include <QUrl>
-#include <QWebEnginePage>
 #include <QWidget>
+
+#include "browser/WebBrowser.h"
 
 namespace {
 // How long the user must leave the program alone before the engine starts: its start holds the
 // event loop for a while, which should not land on a key being typed.
 constexpr int kQuietMs = 1000;
-// A blank page that never reports back is let go after this long.
+// A blank page that never reports back is given up after this long.
 constexpr int kGiveUpMs = 30000;
 
 bool g_scheduled = false;
@@ -28,10 +28,20 @@ public:
         QCoreApplication::instance()->installEventFilter(this);
         // The page must be gone before the engine shuts down with the program.
         connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
-            delete m_page; // no event loop left to do it later
+            delete m_browser; // no event loop left to do it later
             finish();
         });
         m_quiet.start();
+    }
+    ~WarmUp() override { delete m_browser; }
+
+    WebBrowser* take() {
+        if (!m_browser || !m_browser->PreparedInAdvance())
+            return nullptr;
+        WebBrowser* browser = m_browser;
+        disconnect(browser, nullptr, this, nullptr);
+        m_browser = nullptr;
+        return browser;
     }
 
 protected:
@@ -57,16 +67,18 @@ private:
         }
         QCoreApplication::instance()->removeEventFilter(this);
         g_started = true;
-        m_page = new QWebEnginePage(this);
-        connect(m_page, &QWebEnginePage::loadFinished, this, &WarmUp::finish);
-        QTimer::singleShot(kGiveUpMs, this, &WarmUp::finish);
-        m_page->load(QUrl(QStringLiteral("about:blank")));
+        // Never shown on its own: a window that takes it over shows it.
+        m_browser = new WebBrowser;
+        connect(m_browser, &QWebEngineView::loadFinished, this, &WarmUp::finish);
+        QTimer::singleShot(kGiveUpMs, this, [this] {
+            if (m_browser && !m_browser->PreparedInAdvance())
+                m_browser->deleteLater(); // a window makes its own component instead
+            finish();
+        });
+        m_browser->PrepareInAdvance();
     }
 
     void finish() {
-        if (m_page)
-            m_page->deleteLater();
-        m_page = nullptr;
         if (g_started)
             g_finished = true;
         m_quiet.stop();
@@ -74,8 +86,10 @@ private:
 
     QPointer<QWidget> m_window;
     QTimer m_quiet;
-    QPointer<QWebEnginePage> m_page;
+    QPointer<WebBrowser> m_browser;
 };
+
+QPointer<WarmUp> g_warmUp;
 } // namespace
 
 namespace WebEngineWarmUp {
@@ -84,7 +98,11 @@ void Schedule(QWidget* window) {
     if (g_scheduled || !window)
         return;
     g_scheduled = true;
-    new WarmUp(window);
+    g_warmUp = new WarmUp(window);
+}
+
+WebBrowser* TakePreparedBrowser() {
+    return g_warmUp ? g_warmUp->take() : nullptr;
 }
 
 bool Started() {

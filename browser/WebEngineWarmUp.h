@@ -1,19 +1,25 @@
 #pragma once
 // Starts the web engine while the user reads the first page, so that the first browser window
-// opens as fast as later ones: the engine's own start (profile, helper processes) is the larger
-// part of the first window's wait.
+// opens as fast as later ones: the engine's own start (profile, helper processes) and the first
+// page process are the larger part of the first window's wait.
 
 class QWidget;
+class WebBrowser;
 
 namespace WebEngineWarmUp {
 
-// Once `window` is shown and no key or mouse button has been pressed for a moment, loads a blank
-// page out of sight, then lets it go; the engine stays running. Later calls do nothing.
+// Once `window` is shown and no key or mouse button has been pressed for a moment, prepares a
+// browser component out of sight (a blank page in a page process of its own), which the first
+// browser window takes over. Later calls do nothing.
 void Schedule(QWidget* window);
+
+// The prepared component, once its blank page has loaded; the caller owns it. Null before that,
+// and after it has been taken once.
+WebBrowser* TakePreparedBrowser();
 
 // Whether the engine has been started this way (for tests and benchmarks).
 bool Started();
-// Whether the blank page has loaded and gone again.
+// Whether the prepared component is ready (or was given up on).
 bool Finished();
 
 } // namespace WebEngineWarmUp

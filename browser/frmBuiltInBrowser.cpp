@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "browser/WebBrowser.h"
+#include "browser/WebEngineWarmUp.h"
 #include "controls/ProgramInfo.h"
 #include "controls/Settings.h"
 #include "controls/SystemMenu.h"
@@ -52,11 +53,7 @@ frmBuiltInBrowser::frmBuiltInBrowser(QWidget* parent)
     m_client->setObjectName(QStringLiteral("client"));
     setWidget(m_client);
 
-    brwWebBrowser = new WebBrowser(m_client);
-    brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
-    brwWebBrowser->setAccessibleName(QStringLiteral("Web page"));
-    placeTwips(brwWebBrowser, kBrowserLeft, kBrowserTop, 5400, 3735);
-
+    brwWebBrowser = nullptr;
     buildToolbar();
 
     picAddress = new QWidget(m_client);
@@ -90,6 +87,23 @@ frmBuiltInBrowser::frmBuiltInBrowser(QWidget* parent)
     timTimer->setInterval(kBusyInterval);
     connect(timTimer, &QTimer::timeout, this, &frmBuiltInBrowser::timTimer_Timer);
 
+    setUpBrowser(new WebBrowser);
+
+    m_client->installEventFilter(this);
+    adjustSize();
+}
+
+void frmBuiltInBrowser::setUpBrowser(WebBrowser* browser) {
+    const QRect place = brwWebBrowser ? brwWebBrowser->geometry()
+                                      : TwipsRect(kBrowserLeft, kBrowserTop, 5400, 3735);
+    delete brwWebBrowser;
+    brwWebBrowser = browser;
+    brwWebBrowser->setParent(m_client);
+    brwWebBrowser->setObjectName(QStringLiteral("brwWebBrowser"));
+    brwWebBrowser->setAccessibleName(QStringLiteral("Web page"));
+    brwWebBrowser->setGeometry(place);
+    brwWebBrowser->lower(); // under the bars, as it was first made
+    brwWebBrowser->show();
     connect(brwWebBrowser, &WebBrowser::DownloadComplete, this,
             &frmBuiltInBrowser::brwWebBrowser_DownloadComplete);
     connect(brwWebBrowser, &WebBrowser::NavigateComplete, this,
@@ -99,9 +113,6 @@ frmBuiltInBrowser::frmBuiltInBrowser(QWidget* parent)
     setTabOrder(brwWebBrowser, cboAddress);
     setTabOrder(cboAddress, tbToolBar);
     setFocusProxy(brwWebBrowser);
-
-    m_client->installEventFilter(this);
-    adjustSize();
 }
 
 void frmBuiltInBrowser::buildToolbar() {
@@ -131,6 +142,12 @@ void frmBuiltInBrowser::LoadAt(const QString& address) {
         return;
     m_loaded = true;
     StartingAddress = address;
+    // The component the engine prepared while the user was reading saves its own start; a blank
+    // window has nothing to gain from it.
+    if (!StartingAddress.isEmpty()) {
+        if (WebBrowser* prepared = WebEngineWarmUp::TakePreparedBrowser())
+            setUpBrowser(prepared);
+    }
     show();
     tbToolBar->repaint();
     Form_Resize();

@@ -53,6 +53,8 @@ protected:
 
 private:
     void buildToolbar();
+    // Puts the browser component in place, named and wired.
+    void setUpBrowser(WebBrowser* browser);
     void setTitle(const QString& title);
     // Later Qt versions report editing that ends on a list entry's text as a pick; only real
     // picks (the list, the arrow keys) may navigate, so Enter and focus changes hold it back.

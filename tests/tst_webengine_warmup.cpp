@@ -1,12 +1,18 @@
 // The web engine's warm-up after start: it waits for a pause in the user's keys, starts the engine
-// with a page out of sight, lets the page go, and the first browser window then works as usual.
+// with a page out of sight, and the first browser window takes that page over without a trace of
+// it (title, address list, history) or opens as usual.
 
 #include <QAction>
+#include <QComboBox>
+#include <QFile>
 #include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
+#include "browser/WebBrowser.h"
 #include "browser/WebEngineWarmUp.h"
 #include "browser/frmBuiltInBrowser.h"
 #include "controls/RichTextBox.h"
@@ -37,15 +43,45 @@ private slots:
 
         QTRY_VERIFY_WITH_TIMEOUT(WebEngineWarmUp::Started(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(WebEngineWarmUp::Finished(), 30000);
-        // Nothing of it is left on screen or among the windows.
+        // Nothing of it is on screen or among the windows.
         QCOMPARE(main.ChildForms().size(), 1);
-        QTRY_COMPARE(main.findChildren<QWebEnginePage*>().size(), 0);
+        QCOMPARE(main.findChildren<QWebEnginePage*>().size(), 0);
 
-        // The browser command still opens its window (a blank one: no address leaves the machine).
+        // A blank window has no use for the prepared page: it opens as usual and leaves it.
         main.MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
         QVERIFY(main.BuiltInBrowser);
         QCOMPARE(main.ChildForms().size(), 2);
         main.BuiltInBrowser->close();
+        QTRY_VERIFY(!main.BuiltInBrowser);
+
+        // A window with a start page takes it over; the blank page is in neither its title, its
+        // address list nor its history, and Back stays where it is.
+        QTemporaryDir pages;
+        const QString start = pages.filePath(QStringLiteral("start.html"));
+        QFile file(start);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<html><head><title>Kezdolap</title></head><body>Start</body></html>");
+        file.close();
+        const QString address = QUrl::fromLocalFile(start).toString();
+        SaveSetting(modGeneral::AppName(), QStringLiteral("Browser"), QStringLiteral("Home"),
+                    address);
+        main.MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+        auto* window = qobject_cast<frmBuiltInBrowser*>(main.BuiltInBrowser.data());
+        QVERIFY(window);
+        QVERIFY(window->brwWebBrowser->PreparedInAdvance());
+        QCOMPARE(window->brwWebBrowser->objectName(), QStringLiteral("brwWebBrowser"));
+        QCOMPARE(window->brwWebBrowser->parentWidget(), window->widget());
+        QVERIFY(window->brwWebBrowser->isVisible());
+        QVERIFY(!WebEngineWarmUp::TakePreparedBrowser()); // once only
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Kezdolap"), 20000);
+        QCOMPARE(window->brwWebBrowser->history()->count(), 1);
+        QCOMPARE(window->cboAddress->count(), 1);
+        QCOMPARE(window->cboAddress->itemText(0), address);
+        window->tbToolBar_ButtonClick(QStringLiteral("Back"));
+        QTest::qWait(300);
+        QCOMPARE(window->brwWebBrowser->LocationURL(), address);
+        QCOMPARE(window->windowTitle(), QStringLiteral("Kezdolap"));
+        window->close();
         main.setQuitOnUnload(false);
     }
 };
