@@ -177,6 +177,44 @@ void RichTextBox::replaceColourRuns(std::vector<ColourRuns::Run> runs) {
     viewport()->update();
 }
 
+// The colours of one edit block in the undo history.
+class ColourStep : public QAbstractUndoItem {
+public:
+    ColourStep(RichTextBox* box, std::vector<ColourRuns::Run> before,
+               std::vector<ColourRuns::Run> after)
+        : m_box(box), m_before(std::move(before)), m_after(std::move(after)) {}
+    void undo() override {
+        if (m_box)
+            m_box->restoreColours(m_before);
+    }
+    void redo() override {
+        if (m_box)
+            m_box->restoreColours(m_after);
+    }
+
+private:
+    QPointer<RichTextBox> m_box;
+    std::vector<ColourRuns::Run> m_before;
+    std::vector<ColourRuns::Run> m_after;
+};
+
+void RichTextBox::setColourRunsInEditBlock(std::vector<ColourRuns::Run> before,
+                                           std::vector<ColourRuns::Run> after) {
+    document()->appendUndoItem(new ColourStep(this, std::move(before), after));
+    restoreColours(after);
+}
+
+void RichTextBox::restoreColours(const std::vector<ColourRuns::Run>& runs) {
+    // The document reports the undone text change once the whole step is undone, after this:
+    // the colours are laid on then, instead of following that change.
+    m_colours.replaceAll(runs);
+    invalidateColours();
+    viewport()->update();
+    m_restoredColours = runs;
+    QMetaObject::invokeMethod(
+        this, [this] { m_restoredColours.reset(); }, Qt::QueuedConnection);
+}
+
 void RichTextBox::overlayColourRuns(const std::vector<ColourRuns::Run>& runs) {
     m_colours.overlay(runs);
     invalidateColours();
@@ -302,7 +340,12 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
 }
 
 void RichTextBox::followEdit(int position, int removed, int added) {
-    m_colours.edit(position, removed, added);
+    if (m_restoredColours) {
+        m_colours.replaceAll(*std::exchange(m_restoredColours, std::nullopt));
+        invalidateColours();
+    } else {
+        m_colours.edit(position, removed, added);
+    }
     refreshEditedBlocks(position, position + added);
     emit Change();
 }

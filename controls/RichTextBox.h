@@ -60,6 +60,11 @@ public:
     void setColour(int start, int length, std::optional<quint32> colour);
     // Replaces every colour at once; runs are in document positions (a line break counts one).
     void replaceColourRuns(std::vector<ColourRuns::Run> runs);
+    // Inside an edit block of the document: the colours become `after` when the block ends, and
+    // the undo history keeps them with the block's text (undoing it gives `before` back, redoing
+    // it `after`). Runs are in document positions.
+    void setColourRunsInEditBlock(std::vector<ColourRuns::Run> before,
+                                  std::vector<ColourRuns::Run> after);
     // Lays sorted, non-overlapping runs (document positions) over the present colours; the
     // characters outside them keep theirs.
     void overlayColourRuns(const std::vector<ColourRuns::Run>& runs);
@@ -114,6 +119,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    friend class ColourStep;
+    // Colours an undo or redo brings back; they replace the following of its text change.
+    void restoreColours(const std::vector<ColourRuns::Run>& runs);
     void replaceAllText(const QString& documentText);
     void onContentsChange(int position, int removed, int added);
     void followEdit(int position, int removed, int added);
@@ -134,6 +142,7 @@ private:
     QString m_textSnapshot; // the text as loaded, until the first edit (null otherwise)
     TextChunks m_text;      // the document's text, kept current from every change
     bool m_onlyFormatsChange = false;
+    std::optional<std::vector<ColourRuns::Run>> m_restoredColours; // set during an undo or redo
     bool m_inInputMethodEvent = false;
     bool m_inputMethodEdited = false;
     // The input method's own formats for its preedit text (in the caret block's layout).

@@ -92,6 +92,7 @@ int ReplaceAll(RichTextBox* box, const TextSearch& search, const QString& with,
     }
     // Where the colours go: worked out before the edit, laid on after it (the editor's own
     // following sees the whole edit as one change and would recolour everything in between).
+    std::vector<ColourRuns::Run> before = box->colourRuns().runs();
     ColourRuns colours = box->colourRuns();
     colours.editAll(edits);
 
@@ -105,9 +106,10 @@ int ReplaceAll(RichTextBox* box, const TextSearch& search, const QString& with,
             cursor.setPosition(matches[i].end, QTextCursor::KeepAnchor);
             cursor.insertText(replacements[i]);
         }
+        // Undoing the step gives the colours back with the text.
+        box->setColourRunsInEditBlock(std::move(before), colours.runs());
         cursor.endEditBlock();
     }
-    box->replaceColourRuns(colours.runs());
     if (selectionOnly)
         box->selectDocumentRange(from, to + delta);
     return int(matches.size());

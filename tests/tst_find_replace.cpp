@@ -12,6 +12,7 @@
 #include "controls/ColourRuns.h"
 #include "controls/StatusBar.h"
 #include "documents/FindReplace.h"
+#include "documents/HighlightTags.h"
 #include "documents/TextSearch.h"
 #include "documents/frmFind.h"
 #include "tests/DocumentTestSupport.h"
@@ -240,6 +241,50 @@ private slots:
         QCOMPARE(runs[1].start, 9);
         QCOMPARE(runs[1].end, 13);
         QCOMPARE(runs[1].colour, quint32(0x00FF00));
+    }
+
+    void undoingReplaceAllGivesBackTextAndColours() {
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        RichTextBox* editor = Editor(main);
+        editor->setText(QStringLiteral("<p>alma</p> körte alma\r\n<b class=\"alma\">alma</b>"));
+        HighlightTags(editor);
+        editor->setColour(12, 5, 0x0000FF); // "körte" in a colour of the user's
+        const QString text = editor->Text();
+        const ColourRuns before = editor->colourRuns();
+        const auto same = [](const ColourRuns& a, const ColourRuns& b) {
+            if (a.runs().size() != b.runs().size())
+                return false;
+            for (std::size_t i = 0; i < a.runs().size(); ++i)
+                if (a.runs()[i].start != b.runs()[i].start || a.runs()[i].end != b.runs()[i].end ||
+                    a.runs()[i].colour != b.runs()[i].colour)
+                    return false;
+            return true;
+        };
+
+        const TextSearch search(Options("alma"));
+        QCOMPARE(FindReplace::ReplaceAll(editor, search, QStringLiteral("szilva"), false), 4);
+        const QString replaced = editor->Text();
+        const ColourRuns after = editor->colourRuns();
+        QVERIFY(!same(before, after));
+
+        Run(main, "mnuEditUndo");
+        QCOMPARE(editor->Text(), text);
+        QVERIFY(same(editor->colourRuns(), before));
+        Run(main, "mnuEditRedo");
+        QCOMPARE(editor->Text(), replaced);
+        QVERIFY(same(editor->colourRuns(), after));
+        Run(main, "mnuEditUndo");
+        QVERIFY(same(editor->colourRuns(), before));
+
+        // Typing after the undo: the step is gone from the history and the typing follows as
+        // always (the key takes the colour around it).
+        editor->setSelStart(0);
+        editor->setFocus();
+        QTest::keyClicks(editor, "x");
+        QCOMPARE(editor->Text(), QStringLiteral("x") + text);
+        QCOMPARE(editor->colourRuns().colourAt(1), before.colourAt(0));
+        QVERIFY(!editor->document()->isRedoAvailable());
     }
 };
 
