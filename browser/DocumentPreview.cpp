@@ -139,17 +139,21 @@ void DocumentPreview::publish(Encoded encoded) {
     WebBrowser* view = m_window->brwWebBrowser;
     if (showsThePage()) {
         m_scroll = view->page()->scrollPosition();
-        if (view->url() == PageURL())
+        if (view->url() == PageURL()) {
             view->triggerPageAction(QWebEnginePage::Reload);
-        else
-            view->load(PageURL()); // saved under another name since
+        } else {
+            m_shownPath = PageURL().path(); // saved under another name since
+            view->load(PageURL());
+        }
     }
     // A page the user went on to from the preview is left alone until the next F5.
 }
 
 bool DocumentPreview::showsThePage() const {
     const QUrl shown = m_window->brwWebBrowser->url();
-    return shown.scheme() == QLatin1String(PreviewPages::Scheme) && shown.host() == m_page;
+    // Another file of the document's folder, reached by a link, is not the document.
+    return shown.scheme() == QLatin1String(PreviewPages::Scheme) && shown.host() == m_page &&
+           shown.path() == m_shownPath;
 }
 
 void DocumentPreview::loadFinished(bool ok) {
@@ -172,6 +176,9 @@ void DocumentPreview::Show(QMdiArea* area) {
     pages->PreparePage(m_page, place.folder, place.fileName);
     encode();
     const QString address = PageURL().toString();
+    // Shown already (and not saved under another name since): the new text reloads it.
+    const bool shown = m_window && showsThePage() && m_shownPath == PageURL().path();
+    m_shownPath = PageURL().path();
     if (!m_window) {
         m_navigating = true;
         auto* window = new frmBuiltInBrowser;
@@ -180,7 +187,7 @@ void DocumentPreview::Show(QMdiArea* area) {
         connect(window->brwWebBrowser, &QWebEngineView::loadFinished, this,
                 &DocumentPreview::loadFinished);
         window->LoadAt(address);
-    } else if (!showsThePage()) {
+    } else if (!shown) {
         m_navigating = true;
         m_window->timTimer->start();
         m_window->brwWebBrowser->Navigate(address);

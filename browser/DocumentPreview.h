@@ -52,6 +52,7 @@ private:
     QTimer m_delay;
     QFutureWatcher<Encoded> m_encoding;
     bool m_encodeAgain = false;
+    QString m_shownPath;       // the document's address in the window, as last sent there
     bool m_navigating = false; // F5 sent the window to the page; it loads once the text is there
     std::optional<QPointF> m_scroll;
 };

@@ -4,11 +4,23 @@
 
 #include "app/frmMain.h"
 #include "browser/DocumentPreview.h"
+#include "browser/frmBuiltInBrowser.h"
 #include "controls/RichTextBox.h"
 #include "documents/frmDocument.h"
 
 void frmMain::mnuExtrasPreview_Click() {
-    frmDocument* document = qobject_cast<frmDocument*>(MDIClient()->currentSubWindow());
+    QMdiSubWindow* current = MDIClient()->currentSubWindow();
+    if (auto* browser = qobject_cast<frmBuiltInBrowser*>(current)) {
+        // F5 in a preview window brings it up to date with its document, as a browser would.
+        for (DocumentPreview* preview : MDIClient()->findChildren<DocumentPreview*>()) {
+            if (preview->Window() == browser) {
+                preview->Show(MDIClient());
+                return;
+            }
+        }
+        return;
+    }
+    frmDocument* document = qobject_cast<frmDocument*>(current);
     if (!document)
         return;
     auto* preview = document->findChild<DocumentPreview*>(QString(), Qt::FindDirectChildrenOnly);

@@ -142,6 +142,51 @@ private slots:
         QCOMPARE(BrowserWindows(main).size(), 1);
     }
 
+    void f5InThePreviewWindowBringsItBackToItsDocument() {
+        TestEnv env;
+        const QString page = env.path("site/page.html");
+        QVERIFY(TestEnv::writeFile(page, "<title>Mentett</title>"));
+        QVERIFY(TestEnv::writeFile(env.path("site/other.html"), "<title>Masik oldal</title>"));
+        frmMain* main = env.createMainWindow(true, page);
+        RichTextBox* editor = Editor(main);
+        editor->setText(QStringLiteral("<title>Első</title>"));
+        Run(main, "mnuExtrasPreview");
+        frmBuiltInBrowser* window = Preview(main);
+        QVERIFY(window);
+        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Első"), kLoadTimeout);
+
+        const auto goAway = [&] {
+            // The user follows a link out of the preview; the document changes meanwhile and
+            // the page the user went to is left alone.
+            window->brwWebBrowser->page()->runJavaScript(
+                QStringLiteral("location.href = 'other.html';"));
+            QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Masik oldal"), kLoadTimeout);
+        };
+        goAway();
+        editor->setText(QStringLiteral("<title>Második</title>"));
+        QTest::qWait(DocumentPreview::kFollowDelayMs + 300);
+        QCOMPARE(Title(window), QStringLiteral("Masik oldal"));
+
+        // F5 with the preview window in front: its document's text as it is now.
+        main->MDIClient()->setActiveSubWindow(window);
+        QCOMPARE(main->ActiveForm(), window);
+        Run(main, "mnuExtrasPreview");
+        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Második"), kLoadTimeout);
+        QCOMPARE(BrowserWindows(main).size(), 1);
+        QCOMPARE(main->ActiveForm(), window);
+
+        // The key itself, pressed in the page.
+        goAway();
+        editor->setText(QStringLiteral("<title>Harmadik</title>"));
+        main->MDIClient()->setActiveSubWindow(window);
+        window->brwWebBrowser->setFocus();
+        QWidget* target = window->brwWebBrowser->focusProxy() ? window->brwWebBrowser->focusProxy()
+                                                              : window->brwWebBrowser;
+        QTest::keyClick(target, Qt::Key_F5);
+        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Harmadik"), kLoadTimeout);
+        QVERIFY(env.messages.isEmpty());
+    }
+
     void decodesThePageAsItsSavedFile() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
