@@ -9,6 +9,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -67,6 +68,24 @@ template <typename Condition> bool runUntil(Condition condition, int timeoutMs =
     poll.start();
     loop.exec();
     return condition();
+}
+
+// Processor time of the calling thread, in milliseconds: what a key cost the user-interface
+// thread itself, whatever else the (shared) machine was doing.
+inline double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// Runs the event loop until `clock` reaches dueMs; late when the loop was busy at that moment.
+inline void waitUntil(const QElapsedTimer& clock, qint64 dueMs) {
+    const qint64 left = dueMs - clock.elapsed();
+    if (left <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(int(left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // Lets the event loop run for a while, so windows and pages settle.
