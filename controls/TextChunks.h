@@ -29,7 +29,7 @@ private:
 
 class TextChunks {
 public:
-    static constexpr qsizetype ChunkSize = 32 * 1024;
+    static constexpr qsizetype ChunkSize = 4 * 1024;
 
     // Starts again from the whole text.
     void reset(const QString& text);
