@@ -16,7 +16,7 @@
 #include "controls/WindowStyle.h"
 #include "resources/Texts.h"
 
-void PrepareWebEngineEnvironment() {
+void prepareWebEngineEnvironment() {
 #ifdef Q_OS_UNIX
     // The engine's sandbox refuses to run as root (CI, containers); everybody else keeps it.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
@@ -25,10 +25,10 @@ void PrepareWebEngineEnvironment() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The engine describes its whole set-up on every start; users need not see it.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-    PreviewPages::RegisterScheme();
+    PreviewPages::registerScheme();
 }
 
-void SetUpApplication(QApplication& app) {
+void setUpApplication(QApplication& app) {
     // The pictures live in the editor library; a static library must register them itself.
     Q_INIT_RESOURCE(webrix);
     // No display name: the window system would append it to every title, and each window's title
@@ -37,8 +37,8 @@ void SetUpApplication(QApplication& app) {
     // Lets the desktop match the windows to the installed menu entry.
     app.setDesktopFileName(QStringLiteral("example.tarvelon.webrix"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/webrix-32.png")));
-    InstallFontSubstitutes();
-    InstallWindowStyle();
+    installFontSubstitutes();
+    installWindowStyle();
 
     // The standard buttons and dialogs speak Hungarian, like the rest of the program.
     const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);

@@ -4,7 +4,7 @@
 class QApplication;
 
 // Must run before the application object exists (the web engine reads its flags then).
-void PrepareWebEngineEnvironment();
+void prepareWebEngineEnvironment();
 
 // Names, fonts, translations and the icon.
-void SetUpApplication(QApplication& app);
+void setUpApplication(QApplication& app);

@@ -14,19 +14,19 @@
 
 namespace {
 
-constexpr int PollIntervalMs = 100;
+constexpr int kPollIntervalMs = 100;
 // The splash alone stays up for 1.5 s; a slow machine may need a good deal more.
-constexpr int GiveUpAfterMs = 60000;
+constexpr int kGiveUpAfterMs = 60000;
 
 // Data the installation must hold beside the program: snippet files and their folders.
-const char* const RequiredData[] = {"\\tags\\table.tag", "\\scriptlets\\JavaScript",
-                                    "\\scriptlets\\Php3", "\\extras\\wbxlogo.tvx"};
+const char* const kRequiredData[] = {"\\tags\\table.tag", "\\scriptlets\\JavaScript",
+                                     "\\scriptlets\\Php3", "\\extras\\wbxlogo.tvx"};
 
 int reportInstallation(QTextStream& out) {
     int exitCode = 0;
-    out << "program folder: " << modGeneral::ProgramFolder() << '\n';
-    for (const char* relative : RequiredData) {
-        const QString path = modGeneral::ProgramFile(QString::fromLatin1(relative));
+    out << "program folder: " << modGeneral::programFolder() << '\n';
+    for (const char* relative : kRequiredData) {
+        const QString path = modGeneral::programFile(QString::fromLatin1(relative));
         const bool present = QFileInfo::exists(path);
         out << QString::fromLatin1(relative) << ": " << (present ? "found" : "missing") << '\n';
         if (!present)
@@ -37,9 +37,9 @@ int reportInstallation(QTextStream& out) {
 
 // The active document, or the first one when no window has been activated (offscreen).
 frmDocument* firstDocument(frmMain* main) {
-    if (frmDocument* active = main->ActiveDocument())
+    if (frmDocument* active = main->activeDocument())
         return active;
-    for (QMdiSubWindow* child : main->ChildForms())
+    for (QMdiSubWindow* child : main->childForms())
         if (auto* document = qobject_cast<frmDocument*>(child))
             return document;
     return nullptr;
@@ -52,18 +52,18 @@ void reportDocument(QTextStream& out, frmDocument* document) {
 
 } // namespace
 
-bool SelfTestRequested() {
+bool selfTestRequested() {
     return qEnvironmentVariable("WEBRIX_SELFTEST") == QLatin1String("1");
 }
 
-void StartSelfTest() {
+void startSelfTest() {
     auto* poll = new QTimer(QCoreApplication::instance());
     QElapsedTimer sinceStart;
     sinceStart.start();
     QObject::connect(poll, &QTimer::timeout, poll, [poll, sinceStart] {
-        frmMain* main = modGeneral::MainWindow();
+        frmMain* main = modGeneral::mainWindow();
         const bool shown = main && main->isVisible();
-        const bool timedOut = sinceStart.elapsed() > GiveUpAfterMs;
+        const bool timedOut = sinceStart.elapsed() > kGiveUpAfterMs;
         if (!shown && !timedOut)
             return;
         frmDocument* document = shown ? firstDocument(main) : nullptr;
@@ -85,5 +85,5 @@ void StartSelfTest() {
         // Leaves every event loop, a message box's included.
         QCoreApplication::exit(exitCode);
     });
-    poll->start(PollIntervalMs);
+    poll->start(kPollIntervalMs);
 }

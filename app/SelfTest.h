@@ -3,6 +3,6 @@
 // and once the main window is up it prints where it found itself, whether its snippet files are
 // there and what the first document holds, then exits: 0 when the installation is complete.
 
-bool SelfTestRequested();
+bool selfTestRequested();
 // Arms the check; call before entering the event loop.
-void StartSelfTest();
+void startSelfTest();

@@ -100,7 +100,7 @@ frmMain::Handler findHandler(const NamedHandler (&table)[N], QStringView name) {
 
 double readBound(const SettingKey& setting) {
     const double defaultValue = setting.defaultValue.toDouble();
-    const auto value = ParseNumber(GetSetting(modGeneral::AppName(), setting));
+    const auto value = parseNumber(GetSetting(modGeneral::appName(), setting));
     if (!value || std::abs(*value) > kLargestBoundTwips)
         return defaultValue;
     return double(float(*value)); // stored as single precision
@@ -142,7 +142,7 @@ frmMain::~frmMain() {
     // change. By that time this object is no longer a frmMain, so no child may reach it any more.
     for (QObject* child : findChildren<QObject*>())
         child->disconnect(this);
-    if (modGeneral::MainWindow() == this)
+    if (modGeneral::mainWindow() == this)
         modGeneral::setMainWindow(nullptr);
 }
 
@@ -163,7 +163,7 @@ void frmMain::tbStandard_ButtonClick(const QString& key) {
 
 void frmMain::buildMenus() {
     QStack<QMenu*> open;
-    const auto& items = MainMenuDefinition();
+    const auto& items = mainMenuDefinition();
     QList<QKeySequence> shortcuts;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const MenuItemDefinition& item = items[i];
@@ -217,7 +217,7 @@ void frmMain::buildMenus() {
 void frmMain::buildToolbars() {
     tbStandard = new ToolBar(QStringLiteral("tbStandard"), QStringLiteral("Standard"), this);
     tbStandard->setIconSize(QSize(16, 15));
-    for (const ToolButtonDefinition& def : StandardToolbarDefinition()) {
+    for (const ToolButtonDefinition& def : standardToolbarDefinition()) {
         if (!def.key) {
             tbStandard->addSeparator();
             continue;
@@ -242,11 +242,11 @@ void frmMain::buildToolbars() {
         }
     };
     tbHTMLTags = new ToolBar(QStringLiteral("tbHTMLTags"), QStringLiteral("HTML elemek"), this);
-    buildDropDowns(tbHTMLTags, HTMLTagsToolbarDefinition());
+    buildDropDowns(tbHTMLTags, htmlTagsToolbarDefinition());
     connect(tbHTMLTags, &ToolBar::ButtonMenuClick, this, &frmMain::tbHTMLTags_ButtonMenuClick);
 
     tbScripting = new ToolBar(QStringLiteral("tbScripting"), QStringLiteral("Szkriptek"), this);
-    buildDropDowns(tbScripting, ScriptingToolbarDefinition());
+    buildDropDowns(tbScripting, scriptingToolbarDefinition());
     connect(tbScripting, &ToolBar::ButtonMenuClick, this, &frmMain::tbScripting_ButtonMenuClick);
 
     // Stacked top to bottom in this order.
@@ -266,16 +266,16 @@ void frmMain::Load() {
         return;
     m_loaded = true;
     MDIForm_Load();
-    QTimer::singleShot(0, this, &frmMain::RecoverDocuments);
+    QTimer::singleShot(0, this, &frmMain::recoverDocuments);
 }
 
 void frmMain::MDIForm_Load() {
-    const QString argument = modGeneral::CommandLine();
+    const QString argument = modGeneral::commandLine();
     applyWorkspaceColour();
-    modGeneral::setHelpFile(modGeneral::ProgramFile(QStringLiteral("\\help\\wbxhelp.chm")));
+    modGeneral::setHelpFile(modGeneral::programFile(QStringLiteral("\\help\\wbxhelp.chm")));
 
-    const QString toolTip = GetSetting(modGeneral::AppName(), SettingKeys::ToolTip);
-    applyToolTips(ParseInt16(toolTip).value_or(1) != 0);
+    const QString toolTip = GetSetting(modGeneral::appName(), SettingKeys::ToolTip);
+    applyToolTips(parseInt16(toolTip).value_or(1) != 0);
 
     applyBounds();
     frmDocument* first = NewDocumentWindow();
@@ -283,7 +283,7 @@ void frmMain::MDIForm_Load() {
     if (!argument.isEmpty() && QFileInfo(argument).isFile()) {
         // The splash is still on top: a message about the file waits until this window is up.
         const MsgBoxDeferral untilShown(this);
-        OpenAtStartup(argument);
+        openAtStartup(argument);
     } else if (argument.isEmpty() && first) {
         first->setUnchanged(true);
     }
@@ -292,17 +292,17 @@ void frmMain::MDIForm_Load() {
 }
 
 void frmMain::applyWorkspaceColour() {
-    const auto number = ParseInt32(GetSetting(modGeneral::AppName(), SettingKeys::BgColor));
+    const auto number = parseInt32(GetSetting(modGeneral::appName(), SettingKeys::BgColor));
     std::optional<QColor> colour;
     if (number)
-        colour = ColorFromVB(quint32(*number), palette());
+        colour = colorFromVB(quint32(*number), palette());
     if (!colour)
-        colour = ColorFromVB(SettingKeys::BgColor.defaultValue.toUInt(), palette());
+        colour = colorFromVB(SettingKeys::BgColor.defaultValue.toUInt(), palette());
     m_mdiArea->setBackground(QBrush(*colour));
 }
 
 void frmMain::applyToolTips(bool on) {
-    const auto& standard = StandardToolbarDefinition();
+    const auto& standard = standardToolbarDefinition();
     int index = 1;
     for (const ToolButtonDefinition& def : standard) {
         if (!def.key)
@@ -316,8 +316,8 @@ void frmMain::applyToolTips(bool on) {
             ToolBar::setToolTipText(bar->Button(i++),
                                     on ? QString::fromUtf8(def.toolTip) : QString());
     };
-    apply(tbHTMLTags, HTMLTagsToolbarDefinition());
-    apply(tbScripting, ScriptingToolbarDefinition());
+    apply(tbHTMLTags, htmlTagsToolbarDefinition());
+    apply(tbScripting, scriptingToolbarDefinition());
 }
 
 void frmMain::applyBounds() {
@@ -326,13 +326,13 @@ void frmMain::applyBounds() {
     const double top = readBound(SettingKeys::MainTop);
     const double width = readBound(SettingKeys::MainWidth);
     const double height = readBound(SettingKeys::MainHeight);
-    move(TwipsToPixelsX(left), TwipsToPixelsY(top));
+    move(twipsToPixelsX(left), twipsToPixelsY(top));
     // No larger than the screens can show: the window system would allocate a stored size of
     // millions of twips in full.
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize room = screen ? screen->availableVirtualGeometry().size() : QSize(4096, 4096);
-    resize(std::clamp(TwipsToPixelsX(width), 1, qMax(1, room.width())),
-           std::clamp(TwipsToPixelsY(height), 1, qMax(1, room.height())));
+    resize(std::clamp(twipsToPixelsX(width), 1, qMax(1, room.width())),
+           std::clamp(twipsToPixelsY(height), 1, qMax(1, room.height())));
 }
 
 void frmMain::Unload() {
@@ -348,7 +348,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     // The window system's own close request (Alt+F4, logging out) is File > Exit.
-    if (!m_unloading && !QueryExit()) {
+    if (!m_unloading && !queryExit()) {
         event->ignore();
         return;
     }
@@ -365,12 +365,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::MDIForm_Unload() {
     if (isMinimized())
         return;
-    const QString app = modGeneral::AppName();
+    const QString app = modGeneral::appName();
     const QPoint position = pos();
-    SaveSetting(app, SettingKeys::MainLeft, FormatSingle(float(PixelsToTwipsX(position.x()))));
-    SaveSetting(app, SettingKeys::MainTop, FormatSingle(float(PixelsToTwipsY(position.y()))));
-    SaveSetting(app, SettingKeys::MainWidth, FormatSingle(float(PixelsToTwipsX(width()))));
-    SaveSetting(app, SettingKeys::MainHeight, FormatSingle(float(PixelsToTwipsY(height()))));
+    SaveSetting(app, SettingKeys::MainLeft, formatSingle(float(pixelsToTwipsX(position.x()))));
+    SaveSetting(app, SettingKeys::MainTop, formatSingle(float(pixelsToTwipsY(position.y()))));
+    SaveSetting(app, SettingKeys::MainWidth, formatSingle(float(pixelsToTwipsX(width()))));
+    SaveSetting(app, SettingKeys::MainHeight, formatSingle(float(pixelsToTwipsY(height()))));
 }
 
 // --- Child windows -----------------------------------------------------------------------------
@@ -379,11 +379,11 @@ QMdiSubWindow* frmMain::ActiveForm() const {
     return m_mdiArea->activeSubWindow();
 }
 
-frmDocument* frmMain::ActiveDocument() const {
+frmDocument* frmMain::activeDocument() const {
     return qobject_cast<frmDocument*>(ActiveForm());
 }
 
-QList<QMdiSubWindow*> frmMain::ChildForms() const {
+QList<QMdiSubWindow*> frmMain::childForms() const {
     return m_mdiArea->subWindowList();
 }
 
@@ -403,7 +403,7 @@ frmDocument* frmMain::NewDocumentWindow() {
 }
 
 void frmMain::updateInsertIndicator() {
-    const frmDocument* document = ActiveDocument();
+    const frmDocument* document = activeDocument();
     m_statusBar->setInsertMode(!document || !document->rtfDocument->overwriteMode());
 }
 
@@ -413,8 +413,8 @@ void frmMain::mnuFileNew_Click() {
     NewDocumentWindow();
 }
 
-void frmMain::toggleBar(const QString& menuItem, QWidget* bar) {
-    QAction* item = MenuItem(menuItem);
+void frmMain::toggleBar(const QString& itemName, QWidget* bar) {
+    QAction* item = menuItem(itemName);
     item->setChecked(!item->isChecked());
     bar->setVisible(item->isChecked());
 }

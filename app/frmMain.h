@@ -32,19 +32,19 @@ public:
     // The active child window (document or browser), or nothing.
     QMdiSubWindow* ActiveForm() const;
     // The active child when it is a document window.
-    frmDocument* ActiveDocument() const;
-    QList<QMdiSubWindow*> ChildForms() const;
+    frmDocument* activeDocument() const;
+    QList<QMdiSubWindow*> childForms() const;
 
     // Makes, numbers, shows and activates a new untitled document window.
     frmDocument* NewDocumentWindow();
-    int DocumentCounter() const { return m_documentCounter; }
+    int documentCounter() const { return m_documentCounter; }
 
     // What a menu command item or a standard toolbar key runs; nullptr for an unknown name.
     using Handler = void (frmMain::*)();
     static Handler menuHandler(QStringView item);
     static Handler standardButtonHandler(QStringView key);
 
-    QAction* MenuItem(const QString& name) const { return m_menuItems.value(name); }
+    QAction* menuItem(const QString& name) const { return m_menuItems.value(name); }
 
     ToolBar* tbStandard = nullptr;
     ToolBar* tbHTMLTags = nullptr;
@@ -53,18 +53,18 @@ public:
     CommonDialog* dlgCommonDialog = nullptr;
 
     // The file named on the command line, opened into the first document at start-up.
-    void OpenAtStartup(const QString& path);
+    void openAtStartup(const QString& path);
     // The link-opening sequence: a new browser window at the address.
-    void OpenLinkWindow(const QString& address);
+    void openLinkWindow(const QString& address);
 
     // Unsaved text of windows that a program which ended without closing them left behind.
-    RecoveryJournal* Journal() const { return m_journal.get(); }
+    RecoveryJournal* journal() const { return m_journal.get(); }
     // Offers it back (runs once the window is up after its load).
-    void RecoverDocuments();
+    void recoverDocuments();
 
     // The find and replace window (made at first use) and F3 / Shift+F3 on the current document.
-    frmFind* FindWindow();
-    void FindAgain(bool backwards);
+    frmFind* findWindow();
+    void findAgain(bool backwards);
 
     // Shared built-in browser window (one per run, reloaded after being closed).
     QPointer<QMdiSubWindow> BuiltInBrowser;
@@ -132,8 +132,8 @@ private:
     void applyWorkspaceColour();
     void applyBounds();
     // Exit is allowed only with no child window open; otherwise the user is told so.
-    bool QueryExit();
-    void toggleBar(const QString& menuItem, QWidget* bar);
+    bool queryExit();
+    void toggleBar(const QString& itemName, QWidget* bar);
     void updateInsertIndicator();
     // Undo and redo are enabled only while the current document has something to take back.
     void updateUndoCommands();

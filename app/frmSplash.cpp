@@ -29,7 +29,7 @@ frmSplash::frmSplash(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
-    setFixedSize(TwipsToPixelsX(6015), TwipsToPixelsY(2895));
+    setFixedSize(twipsToPixelsX(6015), twipsToPixelsY(2895));
 
     Timer->setObjectName(QStringLiteral("Timer"));
     connect(Timer, &QTimer::timeout, this, &frmSplash::Timer_Timer);
@@ -48,7 +48,7 @@ frmSplash::frmSplash(QWidget* parent)
     imgWinLogo = new QLabel(this);
     imgWinLogo->setObjectName(QStringLiteral("imgWinLogo"));
     imgWinLogo->setAccessibleName(QStringLiteral("Logó"));
-    imgWinLogo->setGeometry(TwipsRect(4560, 1920, 1530, 930));
+    imgWinLogo->setGeometry(twipsRect(4560, 1920, 1530, 930));
     imgWinLogo->setPixmap(QPixmap(QStringLiteral(":/icons/splash-logo.png")));
     imgWinLogo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -65,9 +65,9 @@ QLabel* frmSplash::addLabel(const QString& name, const QString& text, const QRec
     label->setObjectName(name);
     label->setAccessibleName(text);
     label->setFont(font);
-    label->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    ShrinkFontToFit(label);
+    shrinkFontToFit(label);
     return label;
 }
 
@@ -94,5 +94,5 @@ void frmSplash::Timer_Timer() {
     main->show();
     main->raise();
     main->activateWindow();
-    WebEngineWarmUp::Schedule(main);
+    WebEngineWarmUp::schedule(main);
 }

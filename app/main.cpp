@@ -5,11 +5,11 @@
 #include "app/modGeneral.h"
 
 int main(int argc, char* argv[]) {
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
-    if (SelfTestRequested())
-        StartSelfTest();
+    setUpApplication(app);
+    if (selfTestRequested())
+        startSelfTest();
     modGeneral::Main();
     return app.exec();
 }

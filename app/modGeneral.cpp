@@ -27,10 +27,10 @@ void Main() {
     splash->Timer->setInterval(1500);
     splash->Timer->start();
     // The splash time reads the command-line file; the main window's load takes it from there.
-    StartupFile::Prepare(CommandLine());
+    StartupFile::prepare(commandLine());
 }
 
-frmMain* MainWindow() {
+frmMain* mainWindow() {
     return mainWindowSlot();
 }
 void setMainWindow(frmMain* window) {

@@ -12,7 +12,7 @@ namespace modGeneral {
 void Main();
 
 // The one main window, once the splash timer has created it.
-frmMain* MainWindow();
+frmMain* mainWindow();
 void setMainWindow(frmMain* window);
 
 } // namespace modGeneral

@@ -112,7 +112,7 @@ bool waitForLoaded(frmBuiltInBrowser* window, const QString& title) {
 double openSharedWindowMs(frmMain* main) {
     QElapsedTimer clock;
     clock.start();
-    main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+    main->menuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
     auto* window = qobject_cast<frmBuiltInBrowser*>(main->BuiltInBrowser.data());
     if (!window || !waitForLoaded(window, QStringLiteral("Start")))
         return -1;
@@ -146,7 +146,7 @@ double openSharedWindowPixelsMs(frmMain* main) {
         return -1;
     QElapsedTimer clock;
     clock.start();
-    main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+    main->menuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
     auto* window = qobject_cast<frmBuiltInBrowser*>(main->BuiltInBrowser.data());
     if (!window)
         return -1;
@@ -198,14 +198,14 @@ void closeShared(frmMain* main) {
 } // namespace
 
 int main(int argc, char** argv) {
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
 
     const TestEnv env; // settings, program and data folders of its own
 
     LocalPage page;
-    SaveSetting(modGeneral::AppName(), QStringLiteral("Browser"), QStringLiteral("Home"),
+    SaveSetting(modGeneral::appName(), QStringLiteral("Browser"), QStringLiteral("Home"),
                 page.address());
 
     auto* main = new frmMain;
@@ -220,8 +220,8 @@ int main(int argc, char** argv) {
         // The program's own start: the engine warms up once the main window is shown and idle.
         QElapsedTimer clock;
         clock.start();
-        WebEngineWarmUp::Schedule(main);
-        if (!runUntil([] { return WebEngineWarmUp::Finished(); }))
+        WebEngineWarmUp::schedule(main);
+        if (!runUntil([] { return WebEngineWarmUp::finished(); }))
             std::printf("the warm-up did not finish\n");
         const double warmUpMs = double(clock.nsecsElapsed()) / 1e6;
         pause(1000);
@@ -273,7 +273,7 @@ int main(int argc, char** argv) {
     pause(1000);
     const double sharedMb = processTreeRssMb();
     for (int i = 0; i < kFurtherWindows; ++i) {
-        main->OpenLinkWindow(page.address());
+        main->openLinkWindow(page.address());
         auto* window = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
         if (!window || !waitForLoaded(window, QStringLiteral("Start")))
             std::printf("link window %d did not load\n", i + 1);

@@ -41,11 +41,11 @@ void loadColoured(RichTextBox& box, const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
 
-    const QString text = DecodeTextFile(bench::samplePage(kPageBytes)).text;
+    const QString text = decodeTextFile(bench::samplePage(kPageBytes)).text;
     RichTextBox box;
     box.resize(800, 600);
     box.show();
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
         bool found = false;
         const double ms = bench::medianMs(7, [&] {
             box.selectDocumentRange(0, 0);
-            found = FindReplace::FindNext(&box, search, miss.options.backwards).found;
+            found = FindReplace::findNext(&box, search, miss.options.backwards).found;
         });
         bench::print(QString::fromLatin1(miss.what), ms, QStringLiteral("ms"),
                      targetNote(ms, kMissTargetMs) +
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         loadColoured(box, text);
         runsBefore = box.colourRuns().runs().size();
         timer.start();
-        replaced = FindReplace::ReplaceAll(&box, search, QStringLiteral("row"), false);
+        replaced = FindReplace::replaceAll(&box, search, QStringLiteral("row"), false);
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
         runsAfter = box.colourRuns().runs().size();
     }

@@ -52,7 +52,7 @@ QByteArray htmlPage(qsizetype bytes) {
                 QStringLiteral("</td></tr>\n");
     }
     page += QStringLiteral("</table>\n</body></html>\n");
-    return EncodeTextFile(page, TextEncoding{}).value();
+    return encodeTextFile(page, TextEncoding{}).value();
 }
 
 QByteArray oneLine(QByteArray page) {
@@ -70,7 +70,7 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 
 // The baseline: the scan that finds the same tag ranges, on the decoded text, without an editor.
 double pureScanMs(const QString& text, int* tags) {
-    return bench::medianMs(7, [&] { *tags = int(ScanTags(text).runs.size()); });
+    return bench::medianMs(7, [&] { *tags = int(scanTags(text).runs.size()); });
 }
 
 struct EditorWindow {
@@ -136,7 +136,7 @@ void openFigures(const QTemporaryDir& dir, qsizetype size, const QString& label,
     const QByteArray page = htmlPage(size);
     const QString path = writeFile(dir, label + QStringLiteral(".html"), page);
     int tags = 0;
-    const double scanMs = pureScanMs(DecodeTextFile(page).text, &tags);
+    const double scanMs = pureScanMs(decodeTextFile(page).text, &tags);
     if (scanOut)
         *scanOut = scanMs;
     std::vector<OpenTimes> runs;
@@ -233,7 +233,7 @@ void recolourAndTypingFigures(const QTemporaryDir& dir) {
         // Baseline: the same page without colours.
         EditorWindow editor;
         editor.box.LoadFile(path);
-        editor.box.setSelStart(editor.box.TextLength() / 2);
+        editor.box.setSelStart(editor.box.textLength() / 2);
         editor.box.centerCursor();
         editor.repaint();
         typeKeys(editor, 60, &mean, &worst, &paints, &cpu);
@@ -252,7 +252,7 @@ void recolourAndTypingFigures(const QTemporaryDir& dir) {
                  targetNote(againMs, 600) + QLatin1Char(' ') + cpuNote((cpuMs() - cpuStart) / 5));
 
     // Type into the middle of the page, where the caret has tags on every line around it.
-    editor.box.setSelStart(editor.box.TextLength() / 2);
+    editor.box.setSelStart(editor.box.textLength() / 2);
     editor.box.centerCursor();
     editor.repaint();
     typeKeys(editor, 60, &mean, &worst, &paints, &cpu);
@@ -278,7 +278,7 @@ void singleLineFigures(const QTemporaryDir& dir) {
         plain.resize(900, 700);
         plain.show();
         (void)QTest::qWaitForWindowExposed(&plain);
-        plain.setPlainText(DecodeTextFile(page).text);
+        plain.setPlainText(decodeTextFile(page).text);
         QTextCursor cursor = plain.textCursor();
         cursor.setPosition(2000);
         plain.setTextCursor(cursor);
@@ -378,7 +378,7 @@ void largePageFigures(const QTemporaryDir& dir) {
         (void)QTest::qWaitForWindowExposed(&plain);
         QElapsedTimer timer;
         timer.start();
-        plain.setPlainText(DecodeTextFile(page).text);
+        plain.setPlainText(decodeTextFile(page).text);
         plain.viewport()->repaint();
         bench::print(QStringLiteral("50 MB QPlainTextEdit alone: decode + setPlainText (baseline)"),
                      double(timer.nsecsElapsed()) / 1e6, "ms");
@@ -418,7 +418,7 @@ void largePageFigures(const QTemporaryDir& dir) {
         QStringLiteral("%1 x the file; target at most 6 x: %2")
             .arg(growthMb / fileMb, 0, 'f', 1)
             .arg(growthMb <= 6 * fileMb ? QStringLiteral("met") : QStringLiteral("MISSED")));
-    editor.box.setSelStart(editor.box.TextLength() / 2);
+    editor.box.setSelStart(editor.box.textLength() / 2);
     editor.box.centerCursor();
     editor.repaint();
     typeKeys(editor, 10, &mean, &worst, &paints, &cpu);
@@ -431,9 +431,9 @@ void largePageFigures(const QTemporaryDir& dir) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
     QTemporaryDir dir;
 
     // "bench_highlight large" or "bench_highlight oneline" runs only those figures.

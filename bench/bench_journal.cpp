@@ -100,7 +100,7 @@ double untilCopyOnDisk(const QString& path, const QString& text) {
             seen = modified;
             QFile file(path);
             if (file.open(QIODevice::ReadOnly)) {
-                const auto copy = DecodeRecoveryCopy(file.readAll(), nullptr);
+                const auto copy = decodeRecoveryCopy(file.readAll(), nullptr);
                 if (copy && copy->text == text)
                     return double(clock.nsecsElapsed()) / 1e6;
             }
@@ -114,9 +114,9 @@ double untilCopyOnDisk(const QString& path, const QString& text) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
     const TestEnv env; // settings, data and recovery folders of its own
     QTemporaryDir dir;
 
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         qFatal("cannot open the sample page");
     document.setCaption(page);
     HighlightTags(box);
-    box->setSelStart(box->TextLength() / 2);
+    box->setSelStart(box->textLength() / 2);
     box->centerCursor();
     box->setFocus();
 
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
                  onDisk < 0 ? QStringLiteral("never (30 s)") : targetNote(onDisk, 2500));
 
     // The parts: the snapshot is the journal's only work on the user-interface thread; encoding
-    // and writing run on its own thread, after RecoveryJournal::IdleDelayMs of quiet.
+    // and writing run on its own thread, after RecoveryJournal::kIdleDelayMs of quiet.
     double snapshotCpu = 0;
     double readBackCpu = 0;
     double readBackWall = 0;
@@ -205,11 +205,11 @@ int main(int argc, char** argv) {
     RecoveryCopy copy{page, page, TextEncoding{}, text};
     QByteArray bytes;
     double start = threadCpuMs();
-    bytes = EncodeRecoveryCopy(copy);
+    bytes = encodeRecoveryCopy(copy);
     const double encodeCpu = threadCpuMs() - start;
     QElapsedTimer wall;
     wall.start();
-    RecoveryStore::WriteCopy(dir.filePath(QStringLiteral("copy.wrxcopy")), bytes, nullptr);
+    RecoveryStore::writeCopy(dir.filePath(QStringLiteral("copy.wrxcopy")), bytes, nullptr);
     const double writeMs = double(wall.nsecsElapsed()) / 1e6;
     bench::print(QStringLiteral("5 MB copy: encoding with checksum, processor time"), encodeCpu,
                  QStringLiteral("ms"));
@@ -217,11 +217,11 @@ int main(int argc, char** argv) {
         QStringLiteral("5 MB copy: atomic write with flush to disk, wall"), writeMs,
         QStringLiteral("ms"),
         QStringLiteral("quiet machine estimate %1 + %2 + %3 + %4 = %5 ms after the key")
-            .arg(RecoveryJournal::IdleDelayMs)
+            .arg(RecoveryJournal::kIdleDelayMs)
             .arg(snapshotCpu, 0, 'f', 0)
             .arg(encodeCpu, 0, 'f', 0)
             .arg(writeMs, 0, 'f', 0)
-            .arg(RecoveryJournal::IdleDelayMs + snapshotCpu + encodeCpu + writeMs, 0, 'f', 0));
+            .arg(RecoveryJournal::kIdleDelayMs + snapshotCpu + encodeCpu + writeMs, 0, 'f', 0));
     journal.endSession();
     return 0;
 }

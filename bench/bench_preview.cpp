@@ -69,9 +69,9 @@ KeyTimes typeKeys(RichTextBox* editor) {
 } // namespace
 
 int main(int argc, char** argv) {
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
 
     const TestEnv env; // settings, program and data folders of its own
 
@@ -82,8 +82,8 @@ int main(int argc, char** argv) {
     main->show();
     (void)QTest::qWaitForWindowExposed(main);
 
-    RichTextBox* editor = main->ActiveDocument()->rtfDocument;
-    QString page = DecodeTextFile(bench::samplePage(kPageBytes)).text;
+    RichTextBox* editor = main->activeDocument()->rtfDocument;
+    QString page = decodeTextFile(bench::samplePage(kPageBytes)).text;
     page.replace(QStringLiteral("<html>"), QStringLiteral("<html><head><title>T0</title></head>"));
     editor->setText(page);
     HighlightTags(editor);
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
 
     QElapsedTimer clock;
     clock.start();
-    main->MenuItem(QStringLiteral("mnuExtrasPreview"))->trigger();
+    main->menuItem(QStringLiteral("mnuExtrasPreview"))->trigger();
     auto* window = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
     if (!window || !runUntil([&] { return window->brwWebBrowser->title() == u"T0"; }, 60000)) {
         bench::print(QStringLiteral("Preview of the 5 MB page did not load"), -1,
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     bench::print(QStringLiteral("F5 until the 5 MB page is shown"),
                  double(clock.nsecsElapsed()) / 1e6, QStringLiteral("ms"));
 
-    main->MDIClient()->setActiveSubWindow(main->ChildForms().first());
+    main->MDIClient()->setActiveSubWindow(main->childForms().first());
     editor->setFocus();
     const KeyTimes previewing = typeKeys(editor);
     bench::print(

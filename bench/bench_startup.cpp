@@ -37,9 +37,9 @@ double msSinceProcessStart() {
 } // namespace
 
 int main(int argc, char** argv) {
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
     const double processMs = msSinceProcessStart();
 
     const TestEnv env; // settings, program and data folders of its own

@@ -21,19 +21,19 @@ QByteArray pageIn(TextEncoding::Codec codec, qsizetype size) {
     const QByteArray page = bench::samplePage(size);
     if (codec == TextEncoding::Codec::Windows1250)
         return page;
-    const QString text = DecodeTextFile(page).text;
-    const QString head = QStringLiteral("<meta charset=\"%1\">\n").arg(EncodingName(codec));
+    const QString text = decodeTextFile(page).text;
+    const QString head = QStringLiteral("<meta charset=\"%1\">\n").arg(encodingName(codec));
     // windows-1252 lacks ő and ű: their plain forms stand in.
     QString body = text;
     if (codec == TextEncoding::Codec::Windows1252)
         body.replace(u'ő', u'ö').replace(u'ű', u'ü').replace(u'Ő', u'Ö').replace(u'Ű', u'Ü');
-    return EncodeTextFile(codec == TextEncoding::Codec::Utf8 ? body : head + body, {codec, false})
+    return encodeTextFile(codec == TextEncoding::Codec::Utf8 ? body : head + body, {codec, false})
         .value();
 }
 
 void codecFigures(qsizetype size, const QString& label, TextEncoding::Codec codec) {
     const QByteArray page = pageIn(codec, size);
-    const QString name = label + QLatin1Char(' ') + EncodingName(codec);
+    const QString name = label + QLatin1Char(' ') + encodingName(codec);
     // The baseline also gets fresh memory for its copy, as decoding and encoding must.
     QByteArray copy;
     const double copyMs = bench::medianMs(7, [&] {
@@ -41,12 +41,12 @@ void codecFigures(qsizetype size, const QString& label, TextEncoding::Codec code
         std::memcpy(copy.data(), page.constData(), size_t(page.size()));
     });
     DecodedText decoded;
-    const double decodeMs = bench::medianMs(7, [&] { decoded = DecodeTextFile(page); });
+    const double decodeMs = bench::medianMs(7, [&] { decoded = decodeTextFile(page); });
     if (decoded.encoding.codec != codec)
         qFatal("the page was read in another encoding");
     QByteArray encoded;
     const double encodeMs = bench::medianMs(
-        7, [&] { encoded = EncodeTextFile(decoded.text, decoded.encoding).value(); });
+        7, [&] { encoded = encodeTextFile(decoded.text, decoded.encoding).value(); });
     if (encoded != page)
         qFatal("round trip changed the bytes");
     bench::print(name + " byte copy (baseline)", copyMs, "ms");
@@ -69,13 +69,13 @@ void declarationFigures() {
                         [&] {
                             for (int i = 0; i < 100; ++i)
                                 found =
-                                    FindCharsetDeclaration(QByteArrayView(undeclared)).has_value();
+                                    findCharsetDeclaration(QByteArrayView(undeclared)).has_value();
                         }) /
         100;
     (void)found;
-    const double withMs = bench::medianMs(7, [&] { (void)DecodeTextFile(undeclared); });
-    const double withoutMs = bench::medianMs(7, [&] { (void)DecodeSnippetFile(undeclared); });
-    const double declaredMs = bench::medianMs(7, [&] { (void)DecodeTextFile(page); });
+    const double withMs = bench::medianMs(7, [&] { (void)decodeTextFile(undeclared); });
+    const double withoutMs = bench::medianMs(7, [&] { (void)decodeSnippetFile(undeclared); });
+    const double declaredMs = bench::medianMs(7, [&] { (void)decodeTextFile(page); });
     bench::print("5 MB decode without the declaration pre-scan (baseline)", withoutMs, "ms");
     bench::print("5 MB decode with the pre-scan (none found)", withMs, "ms",
                  QStringLiteral("adds %1 ms (target < 1 ms)").arg(withMs - withoutMs, 0, 'f', 3));
@@ -96,7 +96,7 @@ void loadFigures(qsizetype size, const QString& label, double targetMs) {
     box.resize(800, 600);
     box.show();
     (void)QTest::qWaitForWindowExposed(&box);
-    const QString text = DecodeTextFile(bench::samplePage(size)).text;
+    const QString text = decodeTextFile(bench::samplePage(size)).text;
     const double plainMs = bench::medianMs(3, [&] {
         box.setPlainText(text);
         box.repaint();
@@ -112,9 +112,9 @@ void loadFigures(qsizetype size, const QString& label, double targetMs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
     for (const auto codec : {TextEncoding::Codec::Windows1250, TextEncoding::Codec::Utf8,
                              TextEncoding::Codec::Iso8859_2, TextEncoding::Codec::Windows1252}) {
         codecFigures(1 << 20, "1 MB", codec);

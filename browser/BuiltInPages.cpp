@@ -25,22 +25,22 @@ QString page(const QString& title, const QString& body) {
 
 namespace BuiltInPages {
 
-QUrl HomePageURL() {
+QUrl homePageUrl() {
     return QUrl(QStringLiteral("about:home"));
 }
 
-QUrl SearchPageURL() {
+QUrl searchPageUrl() {
     return QUrl(QStringLiteral("about:search"));
 }
 
-QString HomePageHtml() {
+QString homePageHtml() {
     return page(QStringLiteral("Kezdőlap"),
                 QStringLiteral("<h1>") + Texts::AppTitle +
                     QStringLiteral("</h1><p>A beépített böngésző kezdőlapja.</p>"
                                    "<p>Írj egy címet a fenti mezőbe, és nyomd meg az Entert.</p>"));
 }
 
-QString SearchPageHtml() {
+QString searchPageHtml() {
     return page(
         QStringLiteral("Keresés"),
         QStringLiteral("<h1>Keresés a weben</h1><form id=\"search\" method=\"get\" action=\"") +

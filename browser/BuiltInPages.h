@@ -7,9 +7,9 @@
 
 namespace BuiltInPages {
 
-QUrl HomePageURL();
-QUrl SearchPageURL();
-QString HomePageHtml();
-QString SearchPageHtml();
+QUrl homePageUrl();
+QUrl searchPageUrl();
+QString homePageHtml();
+QString searchPageHtml();
 
 } // namespace BuiltInPages

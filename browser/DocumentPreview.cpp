@@ -23,7 +23,7 @@
 DocumentPreview::DocumentPreview(RichTextBox* box, std::function<QString()> filePath,
                                  QObject* parent)
     : QObject(parent), m_box(box), m_filePath(std::move(filePath)),
-      m_page(PreviewPages::Instance() ? PreviewPages::Instance()->AddPage() : QString()) {
+      m_page(PreviewPages::instance() ? PreviewPages::instance()->addPage() : QString()) {
     m_delay.setSingleShot(true);
     m_delay.setInterval(kFollowDelayMs);
     connect(&m_delay, &QTimer::timeout, this, &DocumentPreview::follow);
@@ -39,19 +39,19 @@ DocumentPreview::DocumentPreview(RichTextBox* box, std::function<QString()> file
 }
 
 DocumentPreview::~DocumentPreview() {
-    if (PreviewPages* pages = PreviewPages::Instance())
-        pages->RemovePage(m_page);
+    if (PreviewPages* pages = PreviewPages::instance())
+        pages->removePage(m_page);
     if (m_window)
         m_window->close();
 }
 
-frmBuiltInBrowser* DocumentPreview::Window() const {
+frmBuiltInBrowser* DocumentPreview::window() const {
     return m_window;
 }
 
-QUrl DocumentPreview::PageURL() const {
-    const PreviewPages* pages = PreviewPages::Instance();
-    return pages ? pages->PageURL(m_page) : QUrl();
+QUrl DocumentPreview::pageUrl() const {
+    const PreviewPages* pages = PreviewPages::instance();
+    return pages ? pages->pageUrl(m_page) : QUrl();
 }
 
 void DocumentPreview::textChanged() {
@@ -91,12 +91,12 @@ Place placeOf(const QString& path) {
 
 DocumentPreview::Encoded encodeLikeTheFile(const QString& text, const TextEncoding& encoding) {
     // No character set of its own: the engine reads the page's declaration, as from the file.
-    if (std::optional<QByteArray> bytes = EncodeTextFile(text, encoding))
+    if (std::optional<QByteArray> bytes = encodeTextFile(text, encoding))
         return {std::move(*bytes), QByteArrayLiteral("text/html")};
     // A character the file's encoding lacks (saving asks about UTF-8 then): the page goes as
     // UTF-8 and says so, so the preview shows the text rather than something else.
     const TextEncoding utf8{TextEncoding::Codec::Utf8, false};
-    return {EncodeTextFile(text, utf8).value_or(QByteArray()),
+    return {encodeTextFile(text, utf8).value_or(QByteArray()),
             QByteArrayLiteral("text/html; charset=utf-8")};
 }
 } // namespace
@@ -132,18 +132,18 @@ void DocumentPreview::publish(Encoded encoded) {
     Place place = placeOf(m_filePath ? m_filePath() : QString());
     page.folder = std::move(place.folder);
     page.fileName = std::move(place.fileName);
-    if (PreviewPages* pages = PreviewPages::Instance())
-        pages->SetPage(m_page, std::move(page));
+    if (PreviewPages* pages = PreviewPages::instance())
+        pages->setPage(m_page, std::move(page));
     if (!m_window || std::exchange(m_navigating, false))
         return; // a window sent to the page by F5 receives it now
     WebBrowser* view = m_window->brwWebBrowser;
     if (showsThePage()) {
         m_scroll = view->page()->scrollPosition();
-        if (view->url() == PageURL()) {
+        if (view->url() == pageUrl()) {
             view->triggerPageAction(QWebEnginePage::Reload);
         } else {
-            m_shownPath = PageURL().path(); // saved under another name since
-            view->load(PageURL());
+            m_shownPath = pageUrl().path(); // saved under another name since
+            view->load(pageUrl());
         }
     }
     // A page the user went on to from the preview is left alone until the next F5.
@@ -166,7 +166,7 @@ void DocumentPreview::loadFinished(bool ok) {
 }
 
 void DocumentPreview::Show(QMdiArea* area) {
-    PreviewPages* pages = PreviewPages::Instance();
+    PreviewPages* pages = PreviewPages::instance();
     if (!m_box || m_page.isEmpty() || !pages)
         return;
     m_delay.stop();
@@ -175,10 +175,10 @@ void DocumentPreview::Show(QMdiArea* area) {
     const Place place = placeOf(m_filePath ? m_filePath() : QString());
     pages->PreparePage(m_page, place.folder, place.fileName);
     encode();
-    const QString address = PageURL().toString();
+    const QString address = pageUrl().toString();
     // Shown already (and not saved under another name since): the new text reloads it.
-    const bool shown = m_window && showsThePage() && m_shownPath == PageURL().path();
-    m_shownPath = PageURL().path();
+    const bool shown = m_window && showsThePage() && m_shownPath == pageUrl().path();
+    m_shownPath = pageUrl().path();
     if (!m_window) {
         m_navigating = true;
         auto* window = new frmBuiltInBrowser;
@@ -186,7 +186,7 @@ void DocumentPreview::Show(QMdiArea* area) {
         area->addSubWindow(window);
         connect(window->brwWebBrowser, &QWebEngineView::loadFinished, this,
                 &DocumentPreview::loadFinished);
-        window->LoadAt(address);
+        window->loadAt(address);
     } else if (!shown) {
         m_navigating = true;
         m_window->timTimer->start();

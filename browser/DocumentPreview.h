@@ -24,8 +24,8 @@ public:
 
     // Shows the preview window with the text as it is now: a new one, or the open one again.
     void Show(QMdiArea* area);
-    frmBuiltInBrowser* Window() const;
-    QUrl PageURL() const;
+    frmBuiltInBrowser* window() const;
+    QUrl pageUrl() const;
 
     // The pause after the last change before the preview follows it.
     static constexpr int kFollowDelayMs = 300;

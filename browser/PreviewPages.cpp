@@ -11,7 +11,7 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
-void PreviewPages::RegisterScheme() {
+void PreviewPages::registerScheme() {
     QWebEngineUrlScheme scheme(Scheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
     // Its own origin per page; no reach into local files or other pages.
@@ -21,7 +21,7 @@ void PreviewPages::RegisterScheme() {
 
 PreviewPages::PreviewPages(QObject* parent) : QWebEngineUrlSchemeHandler(parent) {}
 
-PreviewPages* PreviewPages::Instance() {
+PreviewPages* PreviewPages::instance() {
     // Goes with the profile when the program ends; nothing is made again after that.
     static QPointer<PreviewPages> pages;
     static bool made = false;
@@ -34,7 +34,7 @@ PreviewPages* PreviewPages::Instance() {
     return pages;
 }
 
-QString PreviewPages::AddPage() {
+QString PreviewPages::addPage() {
     const QString name = QStringLiteral("page%1").arg(++m_lastPage);
     m_pages.insert(name, Page{});
     return name;
@@ -50,7 +50,7 @@ void PreviewPages::PreparePage(const QString& name, const QString& folder,
     m_waiting.insert(name, m_waiting.value(name));
 }
 
-void PreviewPages::SetPage(const QString& name, Page page) {
+void PreviewPages::setPage(const QString& name, Page page) {
     m_pages.insert(name, std::move(page));
     const QList<QPointer<QWebEngineUrlRequestJob>> waiting = m_waiting.take(name);
     const Page& given = m_pages[name];
@@ -59,7 +59,7 @@ void PreviewPages::SetPage(const QString& name, Page page) {
             replyWithPage(job, given);
 }
 
-void PreviewPages::RemovePage(const QString& name) {
+void PreviewPages::removePage(const QString& name) {
     m_pages.remove(name);
     for (const QPointer<QWebEngineUrlRequestJob>& job : m_waiting.take(name))
         if (job)
@@ -75,7 +75,7 @@ void PreviewPages::replyWithPage(QWebEngineUrlRequestJob* job, const Page& page)
     job->reply(page.contentType, buffer);
 }
 
-QUrl PreviewPages::PageURL(const QString& name) const {
+QUrl PreviewPages::pageUrl(const QString& name) const {
     QUrl url;
     url.setScheme(QString::fromLatin1(Scheme));
     url.setHost(name);
@@ -83,7 +83,7 @@ QUrl PreviewPages::PageURL(const QString& name) const {
     return url;
 }
 
-QString PreviewPages::FileInside(const QString& folder, const QString& requestPath) {
+QString PreviewPages::fileInside(const QString& folder, const QString& requestPath) {
     if (folder.isEmpty())
         return QString();
     QString relative = QDir::cleanPath(requestPath);
@@ -130,7 +130,7 @@ void PreviewPages::requestStarted(QWebEngineUrlRequestJob* job) {
         waiting->append(job);
         return;
     }
-    const QString file = FileInside(page->folder, path);
+    const QString file = fileInside(page->folder, path);
     if (file.isEmpty()) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;

@@ -18,10 +18,10 @@ public:
     static constexpr char Scheme[] = "webrix-preview";
 
     // Must run before the application object exists (the engine fixes its schemes then).
-    static void RegisterScheme();
+    static void registerScheme();
     // The one handler, installed in the browser windows' profile at first use; nothing once the
     // program is ending.
-    static PreviewPages* Instance();
+    static PreviewPages* instance();
 
     struct Page {
         QByteArray bytes; // the document's text, encoded as its file would be
@@ -30,18 +30,18 @@ public:
         QString fileName; // the document's file name; empty for an untitled document
     };
     // A new page name each time: pages of closed documents are never reused.
-    QString AddPage();
+    QString addPage();
     // The page's text is on its way: requests for it wait until SetPage gives it. Its address
     // is the new one at once.
     void PreparePage(const QString& name, const QString& folder, const QString& fileName);
-    void SetPage(const QString& name, Page page);
-    void RemovePage(const QString& name);
+    void setPage(const QString& name, Page page);
+    void removePage(const QString& name);
     // The address of a page's document.
-    QUrl PageURL(const QString& name) const;
+    QUrl pageUrl(const QString& name) const;
 
     // The file inside `folder` that a request path names, or an empty string when it names
     // nothing there (a climb out of the folder, a link leading out of it, a folder, a device).
-    static QString FileInside(const QString& folder, const QString& requestPath);
+    static QString fileInside(const QString& folder, const QString& requestPath);
 
     void requestStarted(QWebEngineUrlRequestJob* job) override;
 

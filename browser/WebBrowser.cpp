@@ -48,11 +48,11 @@ void WebBrowser::Navigate(const QString& address) {
     const QUrl url = address.isEmpty() ? blankPage() : QUrl::fromUserInput(address);
     if (!url.isValid())
         return;
-    if (url == BuiltInPages::HomePageURL()) {
+    if (url == BuiltInPages::homePageUrl()) {
         GoHome();
-    } else if (url == BuiltInPages::SearchPageURL()) {
+    } else if (url == BuiltInPages::searchPageUrl()) {
         GoSearch();
-    } else if (!WebBrowserPage::IsShownScheme(url.scheme())) {
+    } else if (!WebBrowserPage::isShownScheme(url.scheme())) {
         QDesktopServices::openUrl(url);
     } else {
         requestStarted();
@@ -76,12 +76,12 @@ void WebBrowser::GoForward() {
 
 void WebBrowser::GoHome() {
     requestStarted();
-    setHtml(BuiltInPages::HomePageHtml(), BuiltInPages::HomePageURL());
+    setHtml(BuiltInPages::homePageHtml(), BuiltInPages::homePageUrl());
 }
 
 void WebBrowser::GoSearch() {
     requestStarted();
-    setHtml(BuiltInPages::SearchPageHtml(), BuiltInPages::SearchPageURL());
+    setHtml(BuiltInPages::searchPageHtml(), BuiltInPages::searchPageUrl());
 }
 
 void WebBrowser::Refresh() {

@@ -8,7 +8,7 @@
 WebBrowserPage::WebBrowserPage(QObject* parent)
     : QWebEnginePage(QWebEngineProfile::defaultProfile(), parent) {}
 
-bool WebBrowserPage::IsShownScheme(const QString& scheme) {
+bool WebBrowserPage::isShownScheme(const QString& scheme) {
     static const QStringList shown = {QStringLiteral("http"),       QStringLiteral("https"),
                                       QStringLiteral("file"),       QStringLiteral("about"),
                                       QStringLiteral("data"),       QStringLiteral("blob"),
@@ -20,7 +20,7 @@ bool WebBrowserPage::IsShownScheme(const QString& scheme) {
 
 bool WebBrowserPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
                                              bool isMainFrame) {
-    if (!IsShownScheme(url.scheme())) {
+    if (!isShownScheme(url.scheme())) {
         // The engine would drop these without a word; the desktop knows the user's mail program.
         QDesktopServices::openUrl(url);
         return false;

@@ -10,7 +10,7 @@ public:
     explicit WebBrowserPage(QObject* parent = nullptr);
 
     // Schemes the engine renders itself.
-    static bool IsShownScheme(const QString& scheme);
+    static bool isShownScheme(const QString& scheme);
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;

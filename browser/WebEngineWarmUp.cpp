@@ -94,7 +94,7 @@ QPointer<WarmUp> g_warmUp;
 
 namespace WebEngineWarmUp {
 
-void Schedule(QWidget* window) {
+void schedule(QWidget* window) {
     if (g_scheduled || !window)
         return;
     g_scheduled = true;
@@ -105,11 +105,11 @@ WebBrowser* TakePreparedBrowser() {
     return g_warmUp ? g_warmUp->take() : nullptr;
 }
 
-bool Started() {
+bool started() {
     return g_started;
 }
 
-bool Finished() {
+bool finished() {
     return g_finished;
 }
 

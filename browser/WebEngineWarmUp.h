@@ -11,15 +11,15 @@ namespace WebEngineWarmUp {
 // Once `window` is shown and no key or mouse button has been pressed for a moment, prepares a
 // browser component out of sight (a blank page in a page process of its own), which the first
 // browser window takes over. Later calls do nothing.
-void Schedule(QWidget* window);
+void schedule(QWidget* window);
 
 // The prepared component, once its blank page has loaded; the caller owns it. Null before that,
 // and after it has been taken once.
 WebBrowser* TakePreparedBrowser();
 
 // Whether the engine has been started this way (for tests and benchmarks).
-bool Started();
+bool started();
 // Whether the prepared component is ready (or was given up on).
-bool Finished();
+bool finished();
 
 } // namespace WebEngineWarmUp

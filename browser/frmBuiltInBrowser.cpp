@@ -33,13 +33,13 @@ const QString kWorking = QStringLiteral("Working...");
 class ClientArea : public QWidget {
 public:
     QSize sizeHint() const override {
-        return {TwipsToPixelsX(frmBuiltInBrowser::kDesignClientWidth),
-                TwipsToPixelsY(frmBuiltInBrowser::kDesignClientHeight)};
+        return {twipsToPixelsX(frmBuiltInBrowser::kDesignClientWidth),
+                twipsToPixelsY(frmBuiltInBrowser::kDesignClientHeight)};
     }
 };
 
 void placeTwips(QWidget* widget, double left, double top, double width, double height) {
-    widget->setGeometry(TwipsRect(left, top, std::max(0.0, width), std::max(0.0, height)));
+    widget->setGeometry(twipsRect(left, top, std::max(0.0, width), std::max(0.0, height)));
 }
 } // namespace
 
@@ -49,7 +49,7 @@ frmBuiltInBrowser::frmBuiltInBrowser(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QIcon(QStringLiteral(":/icons/browser-window.png")));
     setAccessibleName(QStringLiteral("Browser"));
-    LimitCloseShortcut(this);
+    limitCloseShortcut(this);
     m_client->setObjectName(QStringLiteral("client"));
     setWidget(m_client);
 
@@ -95,7 +95,7 @@ frmBuiltInBrowser::frmBuiltInBrowser(QWidget* parent)
 
 void frmBuiltInBrowser::setUpBrowser(WebBrowser* browser) {
     const QRect place = brwWebBrowser ? brwWebBrowser->geometry()
-                                      : TwipsRect(kBrowserLeft, kBrowserTop, 5400, 3735);
+                                      : twipsRect(kBrowserLeft, kBrowserTop, 5400, 3735);
     delete brwWebBrowser;
     brwWebBrowser = browser;
     brwWebBrowser->setParent(m_client);
@@ -134,10 +134,10 @@ void frmBuiltInBrowser::buildToolbar() {
 void frmBuiltInBrowser::Load() {
     if (m_loaded)
         return;
-    LoadAt(GetSetting(modGeneral::AppName(), SettingKeys::BrowserHome));
+    loadAt(GetSetting(modGeneral::appName(), SettingKeys::BrowserHome));
 }
 
-void frmBuiltInBrowser::LoadAt(const QString& address) {
+void frmBuiltInBrowser::loadAt(const QString& address) {
     if (m_loaded)
         return;
     m_loaded = true;
@@ -151,8 +151,8 @@ void frmBuiltInBrowser::LoadAt(const QString& address) {
     show();
     tbToolBar->repaint();
     Form_Resize();
-    const double boxTop = PixelsToTwipsY(lblAddress->geometry().bottom() + 1) + 15;
-    cboAddress->move(TwipsToPixelsX(50), TwipsToPixelsY(boxTop));
+    const double boxTop = pixelsToTwipsY(lblAddress->geometry().bottom() + 1) + 15;
+    cboAddress->move(twipsToPixelsX(50), twipsToPixelsY(boxTop));
     if (StartingAddress.isEmpty())
         return; // a blank window: no list entry, no busy indicator
     cboAddress->setEditText(StartingAddress);
@@ -162,13 +162,13 @@ void frmBuiltInBrowser::LoadAt(const QString& address) {
 }
 
 void frmBuiltInBrowser::Form_Resize() {
-    const double width = PixelsToTwipsX(m_client->width());
-    const double height = PixelsToTwipsY(m_client->height());
+    const double width = pixelsToTwipsX(m_client->width());
+    const double height = pixelsToTwipsY(m_client->height());
     // The toolbar and the address strip are docked to the top: they span the whole width.
     placeTwips(tbToolBar, 0, 0, width, kToolBarHeight);
     placeTwips(picAddress, 0, kAddressTop, width, kAddressHeight);
     // Sizes below zero (a minimised or tiny window) are held at zero.
-    cboAddress->resize(TwipsToPixelsX(std::max(0.0, width - 100)), cboAddress->height());
+    cboAddress->resize(twipsToPixelsX(std::max(0.0, width - 100)), cboAddress->height());
     placeTwips(brwWebBrowser, kBrowserLeft, kBrowserTop, width - 100,
                height - (kAddressTop + kAddressHeight) - 100);
 }

@@ -29,7 +29,7 @@ public:
     // the window must already be in the main window's document area.
     void Load();
     // The load step with a starting address of the caller's instead of the start page.
-    void LoadAt(const QString& address);
+    void loadAt(const QString& address);
 
     // Client-area layout in twips at design time.
     static constexpr int kDesignClientWidth = 6540;

@@ -17,7 +17,7 @@ void frmMain::mnuExtrasBuiltInBrowser_Click() {
     MDIClient()->setActiveSubWindow(BuiltInBrowser);
 }
 
-void frmMain::OpenLinkWindow(const QString& address) {
+void frmMain::openLinkWindow(const QString& address) {
     auto* window = new frmBuiltInBrowser;
     MDIClient()->addSubWindow(window);
     window->Load();

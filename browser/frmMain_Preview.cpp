@@ -13,7 +13,7 @@ void frmMain::mnuExtrasPreview_Click() {
     if (auto* browser = qobject_cast<frmBuiltInBrowser*>(current)) {
         // F5 in a preview window brings it up to date with its document, as a browser would.
         for (DocumentPreview* preview : MDIClient()->findChildren<DocumentPreview*>()) {
-            if (preview->Window() == browser) {
+            if (preview->window() == browser) {
                 preview->Show(MDIClient());
                 return;
             }
@@ -29,7 +29,7 @@ void frmMain::mnuExtrasPreview_Click() {
         const QPointer<frmDocument> owner(document);
         preview = new DocumentPreview(
             document->rtfDocument,
-            [owner] { return owner && !owner->IsUntitled() ? owner->Caption() : QString(); },
+            [owner] { return owner && !owner->isUntitled() ? owner->Caption() : QString(); },
             document);
     }
     preview->Show(MDIClient());

@@ -185,7 +185,7 @@ private:
     // A charset whose label is unknown comes back with length -1: it still counts as found
     // (the later "content" is then not consulted), but names nothing.
     static CharsetDeclaration declaration(const QByteArray& label, qsizetype start) {
-        const auto codec = CodecForLabel(label);
+        const auto codec = codecForLabel(label);
         // The name without its surrounding white space, for replacing it.
         qsizetype from = 0;
         qsizetype to = label.size();
@@ -298,7 +298,7 @@ private:
 };
 } // namespace
 
-std::optional<TextEncoding::Codec> CodecForLabel(QByteArrayView label) {
+std::optional<TextEncoding::Codec> codecForLabel(QByteArrayView label) {
     qsizetype from = 0;
     qsizetype to = label.size();
     while (from < to && isSpace(label[from]))
@@ -318,11 +318,11 @@ std::optional<TextEncoding::Codec> CodecForLabel(QByteArrayView label) {
     return {};
 }
 
-std::optional<CharsetDeclaration> FindCharsetDeclaration(QByteArrayView bytes) {
+std::optional<CharsetDeclaration> findCharsetDeclaration(QByteArrayView bytes) {
     return PreScanner(bytes).run();
 }
 
-std::optional<CharsetDeclaration> FindCharsetDeclaration(QStringView text) {
+std::optional<CharsetDeclaration> findCharsetDeclaration(QStringView text) {
     // Characters outside ASCII never take part in the syntax; one non-ASCII byte stands for each,
     // so positions stay character positions.
     const qsizetype n = std::min(text.size(), kDeclarationScanBytes);
@@ -334,11 +334,11 @@ std::optional<CharsetDeclaration> FindCharsetDeclaration(QStringView text) {
     return PreScanner(QByteArrayView(bytes, n)).run();
 }
 
-TextEncoding EncodingForSaving(QStringView text, const TextEncoding& remembered,
+TextEncoding encodingForSaving(QStringView text, const TextEncoding& remembered,
                                std::optional<TextEncoding::Codec> fileDeclared) {
     if (remembered.byteOrderMark)
         return remembered;
-    if (const auto declared = FindCharsetDeclaration(text);
+    if (const auto declared = findCharsetDeclaration(text);
         declared && declared->codec != fileDeclared)
         return {declared->codec, false};
     return remembered;

@@ -21,7 +21,7 @@ void CommonDialog::setTestHook(Hook hook) {
     hookSlot() = std::move(hook);
 }
 
-QList<CommonDialog::FilterEntry> CommonDialog::ParseFilter(const QString& filter) {
+QList<CommonDialog::FilterEntry> CommonDialog::parseFilter(const QString& filter) {
     QList<FilterEntry> entries;
     const QStringList parts = filter.split(QLatin1Char('|'));
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -62,7 +62,7 @@ bool CommonDialog::showFileDialog(Kind kind) {
     // The descriptions carry their own pattern text; show them as written and filter by the
     // patterns appended behind them (the details part is hidden).
     QStringList nameFilters;
-    for (const FilterEntry& entry : ParseFilter(Filter))
+    for (const FilterEntry& entry : parseFilter(Filter))
         nameFilters << entry.description + QStringLiteral(" (") +
                            entry.patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     if (!nameFilters.isEmpty()) {
@@ -84,10 +84,10 @@ bool CommonDialog::ShowColor() {
     dialog.setObjectName(objectName());
     dialog.setWindowTitle(DialogTitle);
     dialog.setAccessibleName(DialogTitle);
-    if (const auto start = ColorFromVB(Color, dialog.palette()))
+    if (const auto start = colorFromVB(Color, dialog.palette()))
         dialog.setCurrentColor(*start);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    Color = VBFromColor(dialog.selectedColor());
+    Color = vbFromColor(dialog.selectedColor());
     return true;
 }

@@ -36,7 +36,7 @@ public:
         QString description;
         QStringList patterns;
     };
-    static QList<FilterEntry> ParseFilter(const QString& filter);
+    static QList<FilterEntry> parseFilter(const QString& filter);
 
     // Test hook: answers instead of a real dialog. It may set FileName or Color and returns
     // whether the dialog was confirmed.

@@ -28,7 +28,7 @@ void HyperlinkLabel::placeAt(const QRect& box, int maxRight) {
     if (needed > placed.width())
         placed.setWidth(qMin(needed, maxRight - placed.left()));
     setGeometry(placed);
-    ShrinkFontToFit(this);
+    shrinkFontToFit(this);
 }
 
 void HyperlinkLabel::mousePressEvent(QMouseEvent* event) {

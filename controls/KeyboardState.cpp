@@ -10,7 +10,7 @@
 #endif
 
 #ifdef Q_OS_WIN
-std::optional<LockKeys> ReadLockKeys() {
+std::optional<LockKeys> readLockKeys() {
     LockKeys keys;
     keys.numLock = (GetKeyState(VK_NUMLOCK) & 1) != 0;
     keys.capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
@@ -40,7 +40,7 @@ struct X11Indicators {
 };
 } // namespace
 
-std::optional<LockKeys> ReadLockKeys() {
+std::optional<LockKeys> readLockKeys() {
     static X11Indicators x11;
     if (!x11.display)
         return std::nullopt;
@@ -54,7 +54,7 @@ std::optional<LockKeys> ReadLockKeys() {
     return keys;
 }
 #else
-std::optional<LockKeys> ReadLockKeys() {
+std::optional<LockKeys> readLockKeys() {
     return std::nullopt;
 }
 #endif

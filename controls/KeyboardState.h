@@ -9,4 +9,4 @@ struct LockKeys {
 };
 
 // Nothing when the window system does not tell.
-std::optional<LockKeys> ReadLockKeys();
+std::optional<LockKeys> readLockKeys();

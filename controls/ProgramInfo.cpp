@@ -22,25 +22,25 @@ ProgramState& state() {
 
 namespace modGeneral {
 
-QString ProgramFolder() {
+QString programFolder() {
     if (!state().programFolderOverride.isEmpty())
         return state().programFolderOverride;
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
-QString ProgramFile(const QString& relativePath) {
+QString programFile(const QString& relativePath) {
     QString relative = relativePath;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return QDir::toNativeSeparators(QDir::fromNativeSeparators(ProgramFolder()) + relative);
+    return QDir::toNativeSeparators(QDir::fromNativeSeparators(programFolder()) + relative);
 }
 
-QString AppName() {
+QString appName() {
     if (!state().appNameOverride.isEmpty())
         return state().appNameOverride;
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
-QString CommandLine() {
+QString commandLine() {
     if (state().commandLineOverridden)
         return state().commandLineOverride;
     QStringList arguments = QCoreApplication::arguments();
@@ -49,7 +49,7 @@ QString CommandLine() {
     return arguments.join(QLatin1Char(' '));
 }
 
-QString HelpFile() {
+QString helpFile() {
     return state().helpFile;
 }
 void setHelpFile(const QString& path) {

@@ -7,17 +7,17 @@
 namespace modGeneral {
 
 // The folder that holds the running program, without a trailing separator.
-QString ProgramFolder();
+QString programFolder();
 // A data file below the program folder, given as "\tags\table.tag"; the separators become the
 // platform's own.
-QString ProgramFile(const QString& relativePath);
+QString programFile(const QString& relativePath);
 // The running program's file name without its extension; all settings live under it.
-QString AppName();
+QString appName();
 
 // Everything after the program name on the command line, as one string.
-QString CommandLine();
+QString commandLine();
 
-QString HelpFile();
+QString helpFile();
 void setHelpFile(const QString& path);
 
 // Test hooks: a temporary program folder, application name and command line.

@@ -63,7 +63,7 @@ int openRegular(const QString& path, QString* errorMessage) {
 #endif
 } // namespace
 
-PathKind KindOfPath(const QString& path) {
+PathKind kindOfPath(const QString& path) {
 #ifdef Q_OS_UNIX
     struct stat status {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
@@ -79,8 +79,8 @@ PathKind KindOfPath(const QString& path) {
 #endif
 }
 
-bool ReadRegularFile(const QString& path, qint64 limit, QByteArray* bytes, QString* errorMessage) {
-    const PathKind kind = KindOfPath(path);
+bool readRegularFile(const QString& path, qint64 limit, QByteArray* bytes, QString* errorMessage) {
+    const PathKind kind = kindOfPath(path);
     if (kind == PathKind::Folder) {
         *errorMessage = FileErrors::isFolder(path);
         return false;

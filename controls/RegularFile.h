@@ -9,8 +9,8 @@
 enum class PathKind { Missing, Regular, Folder, Fifo, Socket, Device, Other };
 
 // What the path names, following symbolic links.
-PathKind KindOfPath(const QString& path);
+PathKind kindOfPath(const QString& path);
 
 // The whole content of an ordinary file, or false with a Hungarian reason naming the file. The
 // limit counts the bytes actually read, whatever size the file claims.
-bool ReadRegularFile(const QString& path, qint64 limit, QByteArray* bytes, QString* errorMessage);
+bool readRegularFile(const QString& path, qint64 limit, QByteArray* bytes, QString* errorMessage);

@@ -58,7 +58,7 @@ QString RichTextBox::Text() const {
     return raw;
 }
 
-int RichTextBox::TextLength() const {
+int RichTextBox::textLength() const {
     return document()->characterCount() - 1 + document()->blockCount() - 1;
 }
 
@@ -253,7 +253,7 @@ RichTextBox::PaintSuspension::~PaintSuspension() {
 bool RichTextBox::Move(double left, double top, double width, double height) {
     if (width < 0 || height < 0)
         return false;
-    setGeometry(TwipsRect(left, top, width, height));
+    setGeometry(twipsRect(left, top, width, height));
     return true;
 }
 
@@ -262,41 +262,41 @@ bool RichTextBox::Move(double left, double top, double width, double height) {
 bool RichTextBox::LoadFile(const QString& path, QString* errorMessage) {
     QByteArray bytes;
     QString error;
-    if (!ReadRegularFile(path, MaximumFileSize, &bytes, &error)) {
+    if (!readRegularFile(path, MaximumFileSize, &bytes, &error)) {
         if (errorMessage)
             *errorMessage = error;
         return false;
     }
-    LoadDecoded(DecodeTextFile(bytes));
+    loadDecoded(decodeTextFile(bytes));
     return true;
 }
 
 bool RichTextBox::ReadFile(const QString& path, DecodedText* decoded, QString* errorMessage) {
     QByteArray bytes;
     QString error;
-    if (!ReadRegularFile(path, MaximumFileSize, &bytes, &error)) {
+    if (!readRegularFile(path, MaximumFileSize, &bytes, &error)) {
         if (errorMessage)
             *errorMessage = error;
         return false;
     }
-    *decoded = DecodeTextFile(bytes);
+    *decoded = decodeTextFile(bytes);
     return true;
 }
 
-void RichTextBox::LoadDecoded(DecodedText decoded) {
+void RichTextBox::loadDecoded(DecodedText decoded) {
     m_encoding = decoded.encoding;
     m_fileDeclaration = decoded.declared;
     replaceAllText(decoded.text); // a change even when the text stays the same
 }
 
 bool RichTextBox::SaveFile(const QString& path, QString* errorMessage) {
-    const std::optional<QByteArray> bytes = EncodeTextFile(documentText(), m_encoding);
+    const std::optional<QByteArray> bytes = encodeTextFile(documentText(), m_encoding);
     QString error;
     if (!bytes) {
         error = QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült: a szöveg nem írható le "
                                "%2 kódolással.")
-                    .arg(QDir::toNativeSeparators(path), EncodingName(m_encoding.codec));
-    } else if (WriteWholeFile(path, *bytes, &error)) {
+                    .arg(QDir::toNativeSeparators(path), encodingName(m_encoding.codec));
+    } else if (writeWholeFile(path, *bytes, &error)) {
         return true;
     }
     if (errorMessage)
@@ -404,7 +404,7 @@ bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
     QList<QTextLayout::FormatRange> ranges;
     m_colours.forEachIn(start + windowFrom, start + windowTo,
                         [&](int from, int to, quint32 colour) {
-                            const auto qcolour = ColorFromVB(colour, pal);
+                            const auto qcolour = colorFromVB(colour, pal);
                             if (!qcolour)
                                 return;
                             QTextLayout::FormatRange range;

@@ -23,7 +23,7 @@ public:
 
     QString Text() const;
     void setText(const QString& text);
-    int TextLength() const; // length of Text(), without building it
+    int textLength() const; // length of Text(), without building it
 
     int SelStart() const;
     void setSelStart(int start);
@@ -46,7 +46,7 @@ public:
                          QString* errorMessage = nullptr);
     bool SaveFile(const QString& path, QString* errorMessage = nullptr);
     // The last step of LoadFile, for text decoded elsewhere (for instance on another thread).
-    void LoadDecoded(DecodedText decoded);
+    void loadDecoded(DecodedText decoded);
 
     // The encoding the text was read in and is written in, with or without a byte-order mark.
     TextEncoding encoding() const { return m_encoding; }

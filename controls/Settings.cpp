@@ -58,7 +58,7 @@ void SaveSetting(const QString& appName, const SettingKey& setting, const QStrin
     SaveSetting(appName, setting.section, setting.key, value);
 }
 
-std::optional<double> ParseNumber(const QString& text) {
+std::optional<double> parseNumber(const QString& text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
@@ -71,8 +71,8 @@ std::optional<double> ParseNumber(const QString& text) {
     return value;
 }
 
-std::optional<qint32> ParseInt32(const QString& text) {
-    const auto value = ParseNumber(text);
+std::optional<qint32> parseInt32(const QString& text) {
+    const auto value = parseNumber(text);
     if (!value)
         return std::nullopt;
     const double rounded = std::nearbyint(*value);
@@ -81,8 +81,8 @@ std::optional<qint32> ParseInt32(const QString& text) {
     return static_cast<qint32>(rounded);
 }
 
-std::optional<qint16> ParseInt16(const QString& text) {
-    const auto value = ParseNumber(text);
+std::optional<qint16> parseInt16(const QString& text) {
+    const auto value = parseNumber(text);
     if (!value)
         return std::nullopt;
     const double rounded = std::nearbyint(*value);
@@ -91,6 +91,6 @@ std::optional<qint16> ParseInt16(const QString& text) {
     return static_cast<qint16>(rounded);
 }
 
-QString FormatSingle(float value) {
+QString formatSingle(float value) {
     return QLocale().toString(value, 'g', 7).remove(QLocale().groupSeparator());
 }

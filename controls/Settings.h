@@ -22,7 +22,7 @@ void SaveSetting(const QString& appName, const QString& section, const QString& 
 void SaveSetting(const QString& appName, const SettingKey& setting, const QString& value);
 
 // Number conversions at the points of use: the user's locale first, then plain decimal notation.
-std::optional<double> ParseNumber(const QString& text);
-std::optional<qint32> ParseInt32(const QString& text);
-std::optional<qint16> ParseInt16(const QString& text);
-QString FormatSingle(float value);
+std::optional<double> parseNumber(const QString& text);
+std::optional<qint32> parseInt32(const QString& text);
+std::optional<qint16> parseInt16(const QString& text);
+QString formatSingle(float value);

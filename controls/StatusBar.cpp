@@ -57,7 +57,7 @@ private:
 } // namespace
 
 QLabel* StatusBar::addPanel(const QString& name, double widthTwips, bool keepsText) {
-    auto* label = new PanelLabel(TwipsToPixelsX(widthTwips), keepsText, this);
+    auto* label = new PanelLabel(twipsToPixelsX(widthTwips), keepsText, this);
     label->setObjectName(name);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
@@ -81,7 +81,7 @@ void StatusBar::refresh() {
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     if (Panel(2)->text() != date)
         Panel(2)->setText(date);
-    if (const auto keys = ReadLockKeys()) {
+    if (const auto keys = readLockKeys()) {
         m_numLock = keys->numLock;
         m_capsLock = keys->capsLock;
     }
@@ -96,7 +96,7 @@ __attribute__((no_sanitize("vptr")))
 #endif
 bool StatusBar::eventFilter(QObject* watched, QEvent* event) {
     // Counted once, at the window that receives the key first.
-    if (event->type() == QEvent::KeyPress && watched->isWindowType() && !ReadLockKeys()) {
+    if (event->type() == QEvent::KeyPress && watched->isWindowType() && !readLockKeys()) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_NumLock)
             m_numLock = !m_numLock;

@@ -37,7 +37,7 @@ void removeFromMdiMenu(QMdiSubWindow* child) {
 }
 } // namespace
 
-void LimitCloseShortcut(QMdiSubWindow* child) {
+void limitCloseShortcut(QMdiSubWindow* child) {
     QMenu* menu = child->systemMenu();
     if (!menu)
         return;

@@ -9,4 +9,4 @@ void RemoveCloseCommand(QWidget* window);
 
 // A child window that keeps its Close command closes with Ctrl+F4 only: the platform also gives
 // it Ctrl+W, which belongs to the main menu (Modulok > Web szerver).
-void LimitCloseShortcut(QMdiSubWindow* child);
+void limitCloseShortcut(QMdiSubWindow* child);

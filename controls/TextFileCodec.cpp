@@ -254,7 +254,7 @@ DecodedText decode(const QByteArray& bytes, bool lookForDeclaration) {
         return result;
     }
     if (lookForDeclaration && !bom) {
-        const auto declared = FindCharsetDeclaration(QByteArrayView(bytes));
+        const auto declared = findCharsetDeclaration(QByteArrayView(bytes));
         if (declared)
             result.declared = declared->codec;
         // Bytes that are not UTF-8 under a UTF-8 declaration are left to the rules below, which
@@ -298,7 +298,7 @@ QByteArray encodeUtf8(QStringView text, bool byteOrderMark) {
 }
 } // namespace
 
-QString EncodingName(TextEncoding::Codec codec) {
+QString encodingName(TextEncoding::Codec codec) {
     switch (codec) {
     case TextEncoding::Codec::Utf8:
         return QStringLiteral("UTF-8");
@@ -312,14 +312,14 @@ QString EncodingName(TextEncoding::Codec codec) {
     return QStringLiteral("windows-1250");
 }
 
-int UnicodeToWindows1250(char16_t ch) {
+int unicodeToWindows1250(char16_t ch) {
     if (ch == 0)
         return 0;
     const unsigned char b = tableFor(TextEncoding::Codec::Windows1250).bytes[ch];
     return b == 0 ? -1 : b;
 }
 
-std::optional<qsizetype> FirstUnencodable(QStringView text, TextEncoding::Codec codec) {
+std::optional<qsizetype> firstUnencodable(QStringView text, TextEncoding::Codec codec) {
     if (codec == TextEncoding::Codec::Utf8)
         return firstLoneSurrogate(text);
     const auto& table = tableFor(codec).bytes;
@@ -333,20 +333,20 @@ std::optional<qsizetype> FirstUnencodable(QStringView text, TextEncoding::Codec 
     return std::nullopt;
 }
 
-bool FitsWindows1250(QStringView text) {
-    return !FirstUnencodable(text, TextEncoding::Codec::Windows1250);
+bool fitsWindows1250(QStringView text) {
+    return !firstUnencodable(text, TextEncoding::Codec::Windows1250);
 }
 
-DecodedText DecodeTextFile(const QByteArray& bytes) {
+DecodedText decodeTextFile(const QByteArray& bytes) {
     return decode(bytes, true);
 }
 
-DecodedText DecodeSnippetFile(const QByteArray& bytes) {
+DecodedText decodeSnippetFile(const QByteArray& bytes) {
     return decode(bytes, false);
 }
 
-std::optional<QByteArray> EncodeTextFile(QStringView text, const TextEncoding& encoding) {
-    if (FirstUnencodable(text, encoding.codec))
+std::optional<QByteArray> encodeTextFile(QStringView text, const TextEncoding& encoding) {
+    if (firstUnencodable(text, encoding.codec))
         return std::nullopt;
     if (encoding.codec == TextEncoding::Codec::Utf8)
         return encodeUtf8(text, encoding.byteOrderMark);

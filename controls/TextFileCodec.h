@@ -31,29 +31,29 @@ struct DecodedText {
 
 // The name a page's declaration and the user see: "UTF-8", "windows-1250", "ISO-8859-2",
 // "windows-1252".
-QString EncodingName(TextEncoding::Codec codec);
+QString encodingName(TextEncoding::Codec codec);
 
 // Pages, in the order browsers use: a UTF-8 byte-order mark; else the page's own charset
 // declaration in its first 1024 bytes (when it names a known encoding and, for UTF-8, the bytes
 // are valid UTF-8); else valid UTF-8 with at least one multi-byte sequence; else Windows-1250.
 // The single-byte encodings give every byte one character, so every byte comes back on saving.
 // CR LF, lone LF and lone CR all become '\n'.
-DecodedText DecodeTextFile(const QByteArray& bytes);
+DecodedText decodeTextFile(const QByteArray& bytes);
 
 // Snippet files: the same, without looking for a declaration (a snippet's <meta> describes the
 // page it is inserted into, not the snippet file).
-DecodedText DecodeSnippetFile(const QByteArray& bytes);
+DecodedText decodeSnippetFile(const QByteArray& bytes);
 
 // The position of the first character the encoding cannot write, if any. '\n' and U+2029 are
 // line breaks and always fit.
-std::optional<qsizetype> FirstUnencodable(QStringView text, TextEncoding::Codec codec);
+std::optional<qsizetype> firstUnencodable(QStringView text, TextEncoding::Codec codec);
 
 // Writes '\n' and the paragraph separator U+2029 as CR LF. Nothing when a character does not fit
-// the encoding (see FirstUnencodable): a character is never replaced by a question mark.
-std::optional<QByteArray> EncodeTextFile(QStringView text, const TextEncoding& encoding);
+// the encoding (see firstUnencodable): a character is never replaced by a question mark.
+std::optional<QByteArray> encodeTextFile(QStringView text, const TextEncoding& encoding);
 
 // Whether every character of the text has a Windows-1250 byte.
-bool FitsWindows1250(QStringView text);
+bool fitsWindows1250(QStringView text);
 
 // The Windows-1250 byte of a character (-1 when it has none).
-int UnicodeToWindows1250(char16_t ch);
+int unicodeToWindows1250(char16_t ch);

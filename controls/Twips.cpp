@@ -74,25 +74,25 @@ std::optional<QColor> systemColour(int index, const QPalette& p) {
 }
 } // namespace
 
-int TwipsToPixelsX(double twips) {
+int twipsToPixelsX(double twips) {
     return int(std::lround(twips * logicalDpiX() / 1440.0));
 }
-int TwipsToPixelsY(double twips) {
+int twipsToPixelsY(double twips) {
     return int(std::lround(twips * logicalDpiY() / 1440.0));
 }
-double PixelsToTwipsX(int pixels) {
+double pixelsToTwipsX(int pixels) {
     return pixels * 1440.0 / logicalDpiX();
 }
-double PixelsToTwipsY(int pixels) {
+double pixelsToTwipsY(int pixels) {
     return pixels * 1440.0 / logicalDpiY();
 }
 
-QRect TwipsRect(double left, double top, double width, double height) {
-    return QRect(TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width),
-                 TwipsToPixelsY(height));
+QRect twipsRect(double left, double top, double width, double height) {
+    return QRect(twipsToPixelsX(left), twipsToPixelsY(top), twipsToPixelsX(width),
+                 twipsToPixelsY(height));
 }
 
-std::optional<QColor> ColorFromVB(quint32 value, const QPalette& palette) {
+std::optional<QColor> colorFromVB(quint32 value, const QPalette& palette) {
     if (value & 0x80000000u) {
         if (value & 0x7FFFFF00u)
             return std::nullopt;
@@ -103,11 +103,11 @@ std::optional<QColor> ColorFromVB(quint32 value, const QPalette& palette) {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
 
-quint32 VBFromColor(const QColor& colour) {
+quint32 vbFromColor(const QColor& colour) {
     return quint32(colour.red()) | (quint32(colour.green()) << 8) | (quint32(colour.blue()) << 16);
 }
 
-void InstallFontSubstitutes() {
+void installFontSubstitutes() {
     // Faces the window definitions name, with free faces Debian ships in their place.
     QFont::insertSubstitutions(QStringLiteral("Ashbury"),
                                {QStringLiteral("URW Bookman"), QStringLiteral("DejaVu Serif"),
@@ -126,7 +126,7 @@ void InstallFontSubstitutes() {
 #include <QFontMetricsF>
 #include <QLabel>
 
-void ShrinkFontToFit(QLabel* label) {
+void shrinkFontToFit(QLabel* label) {
     QFont font = label->font();
     const QSizeF room = label->contentsRect().size();
     while (font.pointSizeF() > 6.0) {

@@ -36,7 +36,7 @@ bool syncToDisk(QFile& file) {
 
 // A copy of the file's present bytes in the data folder, committed (flushed) before it counts.
 QString keepOldContent(QFile& source, QString* reason) {
-    const QString folder = OldContentFolder();
+    const QString folder = oldContentFolder();
     if (!QDir().mkpath(folder)) {
         *reason = QStringLiteral("A régi tartalom másolatának mappáját (\"%1\") nem lehet "
                                  "létrehozni.")
@@ -127,7 +127,7 @@ bool writeInPlace(const QString& path, const QByteArray& bytes, QString* errorMe
 }
 } // namespace
 
-QString OldContentFolder() {
+QString oldContentFolder() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
         .filePath(QStringLiteral("regi-tartalom"));
 }
@@ -136,8 +136,8 @@ void setWholeFileWriteFaultsForTesting(const WholeFileWriteFaults& faults) {
     g_faults = faults;
 }
 
-bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* errorMessage) {
-    const PathKind kind = KindOfPath(path);
+bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* errorMessage) {
+    const PathKind kind = kindOfPath(path);
     if (kind == PathKind::Folder) {
         *errorMessage = FileErrors::isFolder(path);
         return false;

@@ -12,10 +12,10 @@
 // Creates or replaces the file. On failure errorMessage says, in Hungarian, exactly what became
 // of the file: unchanged, restored, damaged (naming the copy of its old content), or for a new
 // file that it was not created.
-bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* errorMessage);
+bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* errorMessage);
 
 // Where copies of old content are kept while a file is written in place.
-QString OldContentFolder();
+QString oldContentFolder();
 
 // Tests: always take the in-place path, and make its writes fail.
 struct WholeFileWriteFaults {

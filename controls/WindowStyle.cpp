@@ -100,7 +100,7 @@ QSize WindowStyle::sizeFromContents(ContentsType type, const QStyleOption* optio
     return QProxyStyle::sizeFromContents(type, option, size, widget);
 }
 
-void InstallWindowStyle() {
+void installWindowStyle() {
     if (qobject_cast<WindowStyle*>(QApplication::style()))
         return;
     QApplication::setStyle(new WindowStyle(QApplication::style()->name()));

@@ -22,4 +22,4 @@ public:
 };
 
 // Installs the style over the application's current one.
-void InstallWindowStyle();
+void installWindowStyle();

@@ -11,7 +11,7 @@
 #include "controls/MsgBox.h"
 #include "controls/ProgramInfo.h"
 
-bool IsOrdinaryFile(const QString& path) {
+bool isOrdinaryFile(const QString& path) {
     if (path.isEmpty())
         return false;
     const QFileInfo info(path);
@@ -26,7 +26,7 @@ bool IsOrdinaryFile(const QString& path) {
     return true;
 }
 
-bool StartProgram(const QString& path, const QString& workingFolder, QString* error) {
+bool startProgram(const QString& path, const QString& workingFolder, QString* error) {
     QProcess process;
     process.setProgram(path);
     process.setArguments({});
@@ -39,14 +39,14 @@ bool StartProgram(const QString& path, const QString& workingFolder, QString* er
     return false;
 }
 
-void StartModule(const QString& relativePath) {
-    const QString path = modGeneral::ProgramFile(relativePath);
-    if (!IsOrdinaryFile(path)) {
+void startModule(const QString& relativePath) {
+    const QString path = modGeneral::programFile(relativePath);
+    if (!isOrdinaryFile(path)) {
         MsgBox(QStringLiteral("A modul nincs megfelelően telepítve!"), vbOKOnly | vbCritical);
         return;
     }
     QString reason;
-    if (StartProgram(path, QFileInfo(path).absolutePath(), &reason))
+    if (startProgram(path, QFileInfo(path).absolutePath(), &reason))
         return;
     QString prompt =
         QStringLiteral("A modult nem sikerült elindítani:\n%1").arg(QDir::toNativeSeparators(path));

@@ -5,13 +5,13 @@
 #include <QString>
 
 // Whether an ordinary file is at the path: not a folder, not hidden, not a system file.
-bool IsOrdinaryFile(const QString& path);
+bool isOrdinaryFile(const QString& path);
 
 // Starts the program as a separate process with no arguments and no shell. Returns false when
 // the system refuses to start it; error then tells why, when known.
-bool StartProgram(const QString& path, const QString& workingFolder = QString(),
+bool startProgram(const QString& path, const QString& workingFolder = QString(),
                   QString* error = nullptr);
 
 // A module command: the program below the program folder ("\modules\WebServer.exe") is started
 // when it is installed; otherwise the user is told that the module is not installed properly.
-void StartModule(const QString& relativePath);
+void startModule(const QString& relativePath);

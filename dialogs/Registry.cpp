@@ -40,8 +40,8 @@ bool GetKeyValue(quint32 root, const QString& keyPath, const QString& valueName,
         result.clear();
         return false;
     }
-    QByteArray buffer(ValueBufferSize, '\0');
-    DWORD size = DWORD(ValueBufferSize);
+    QByteArray buffer(kValueBufferSize, '\0');
+    DWORD size = DWORD(kValueBufferSize);
     DWORD valueType = 0;
     const QByteArray name = valueName.toLocal8Bit();
     const LONG status = RegQueryValueExA(key, name.constData(), nullptr, &valueType,

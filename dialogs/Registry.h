@@ -10,7 +10,7 @@ namespace Registry {
 inline constexpr quint32 HKeyLocalMachine = 0x80000002u;
 inline constexpr quint32 TypeString = 1; // REG_SZ
 inline constexpr quint32 TypeDword = 4;  // REG_DWORD
-inline constexpr qsizetype ValueBufferSize = 1024;
+inline constexpr qsizetype kValueBufferSize = 1024;
 
 #ifdef Q_OS_WIN
 // Reads one value under root\keyPath. Returns false (result emptied) when the key or the value

@@ -46,12 +46,12 @@ QString shownAddress(QString address) {
 // An etched line: a lighter line below the grey one, in twips.
 void drawEtchedLine(QPainter& painter, double top, double greyLeft, double greyRight,
                     double lightLeft, double lightRight, const QColor& light) {
-    const int y = TwipsToPixelsY(top);
-    const int lightX = TwipsToPixelsX(lightLeft);
-    painter.fillRect(QRect(lightX, y, TwipsToPixelsX(lightRight) - lightX + 1, 2), light);
-    const int greyX = TwipsToPixelsX(greyLeft);
-    painter.fillRect(QRect(greyX, y, TwipsToPixelsX(greyRight) - greyX + 1, 1),
-                     ColorFromVB(kEtchShadow, QPalette()).value_or(Qt::gray));
+    const int y = twipsToPixelsY(top);
+    const int lightX = twipsToPixelsX(lightLeft);
+    painter.fillRect(QRect(lightX, y, twipsToPixelsX(lightRight) - lightX + 1, 2), light);
+    const int greyX = twipsToPixelsX(greyLeft);
+    painter.fillRect(QRect(greyX, y, twipsToPixelsX(greyRight) - greyX + 1, 1),
+                     colorFromVB(kEtchShadow, QPalette()).value_or(Qt::gray));
 }
 } // namespace
 
@@ -64,19 +64,19 @@ frmAbout::frmAbout(QWidget* owner)
     setAccessibleName(windowTitle());
     setWindowIcon(QIcon(QStringLiteral(":/icons/webrix-32.png")));
     setModal(true);
-    setFixedSize(TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight));
+    setFixedSize(twipsToPixelsX(kClientWidth), twipsToPixelsY(kClientHeight));
     setFont(makeFont(QStringLiteral("Tahoma"), 8.25));
 
     picIcon = new QLabel(this);
     picIcon->setObjectName(QStringLiteral("picIcon"));
     picIcon->setAccessibleName(QStringLiteral("A program ikonja"));
-    picIcon->setGeometry(TwipsRect(240, 240, 540, 540));
+    picIcon->setGeometry(twipsRect(240, 240, 540, 540));
     picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picIcon->setPixmap(QPixmap(QStringLiteral(":/icons/webrix-32.png")));
 
     lblTitle = addLabel(QStringLiteral("lblTitle"), Texts::AppTitle, QRect(1050, 240, 4245, 480),
                         makeFont(QStringLiteral("Ashbury"), 24));
-    ShrinkFontToFit(lblTitle); // a substitute face may be wider than the original
+    shrinkFontToFit(lblTitle); // a substitute face may be wider than the original
     lblVersion =
         addLabel(QStringLiteral("lblVersion"), QStringLiteral("Verziószám: ") + Texts::Version,
                  QRect(1050, 780, 4245, 225), makeFont(QStringLiteral("Tahoma"), 9.75));
@@ -96,7 +96,7 @@ frmAbout::frmAbout(QWidget* owner)
                  QRect(120, 2400, 5535, 465), makeFont(QStringLiteral("Tahoma"), 8.25, true));
     lblDisclaimer->setWordWrap(true);
     QPalette warning = lblDisclaimer->palette();
-    warning.setColor(QPalette::WindowText, *ColorFromVB(kDisclaimerRed, warning));
+    warning.setColor(QPalette::WindowText, *colorFromVB(kDisclaimerRed, warning));
     lblDisclaimer->setPalette(warning);
 
     const QFont labelFont = makeFont(QStringLiteral("Tahoma"), 9.75);
@@ -136,7 +136,7 @@ QLabel* frmAbout::addLabel(const QString& name, const QString& text, const QRect
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return label;
 }
 
@@ -146,8 +146,8 @@ HyperlinkLabel* frmAbout::addHyperlink(const QString& name, const QString& capti
     link->setObjectName(name);
     link->setCaption(caption);
     link->setAddress(address);
-    link->placeAt(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()),
-                  TwipsToPixelsX(kClientWidth - 120));
+    link->placeAt(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()),
+                  twipsToPixelsX(kClientWidth - 120));
     return link;
 }
 
@@ -155,7 +155,7 @@ QPushButton* frmAbout::addButton(const QString& name, const QString& caption, co
     auto* button = new QPushButton(caption, this);
     button->setObjectName(name);
     button->setAccessibleName(caption);
-    button->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return button;
 }
 
@@ -165,7 +165,7 @@ void frmAbout::paintEvent(QPaintEvent* event) {
     // Line1 and Line2: etched separators above and below the warning.
     drawEtchedLine(painter, 2280, 120, 5684, 105, 5654, Qt::white);
     drawEtchedLine(painter, 2880, 120, 5640, 120, 5640,
-                   ColorFromVB(kSystemWindowColour, palette()).value_or(Qt::white));
+                   colorFromVB(kSystemWindowColour, palette()).value_or(Qt::white));
 }
 
 void frmAbout::cmdOK_Click() {
@@ -205,14 +205,14 @@ void frmAbout::StartSysInfo() {
         QString program = path + QStringLiteral("\\MSINFO32.EXE");
         program.replace(QLatin1Char('\\'), QLatin1Char('/'));
         path = QDir::toNativeSeparators(program);
-        found = IsOrdinaryFile(path);
+        found = isOrdinaryFile(path);
     }
 #else
     // No registry here: the desktop's own system-information tool takes the place of MSINFO32.
     const QString path = desktopSystemInformationProgram();
     const bool found = !path.isEmpty();
 #endif
-    if (found && StartProgram(path))
+    if (found && startProgram(path))
         return;
     MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), vbOKOnly,
            Texts::AppTitle);

@@ -13,14 +13,14 @@ void frmMain::mnuOptionsProgram_Click() {
 
 void frmMain::mnuHelpAbout_Click() {
     frmAbout dialog(this);
-    connect(&dialog, &frmAbout::linkRequested, this, &frmMain::OpenLinkWindow);
+    connect(&dialog, &frmAbout::linkRequested, this, &frmMain::openLinkWindow);
     dialog.exec();
 }
 
 void frmMain::mnuModulesWebServer_Click() {
-    StartModule(QStringLiteral("\\modules\\WebServer.exe"));
+    startModule(QStringLiteral("\\modules\\WebServer.exe"));
 }
 
 void frmMain::mnuModulesFTPClient_Click() {
-    StartModule(QStringLiteral("\\modules\\FTPClient.exe"));
+    startModule(QStringLiteral("\\modules\\FTPClient.exe"));
 }

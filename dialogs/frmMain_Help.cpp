@@ -12,8 +12,8 @@ void frmMain::mnuHelpContents_Click() {
 }
 
 void frmMain::mnuHelpGoToWebrix_Click() {
-    OpenLinkWindow(Texts::ProductHomePageAddress);
+    openLinkWindow(Texts::ProductHomePageAddress);
 }
 void frmMain::mnuHelpGoToTarvco_Click() {
-    OpenLinkWindow(Texts::MakerHomePageAddress);
+    openLinkWindow(Texts::MakerHomePageAddress);
 }

@@ -25,7 +25,7 @@ protected:
 };
 
 Qt::CheckState checkStateFromSetting(const QString& text) {
-    switch (ParseInt16(text).value_or(1)) {
+    switch (parseInt16(text).value_or(1)) {
     case 0:
         return Qt::Unchecked;
     case 2:
@@ -51,7 +51,7 @@ Widget* place(Widget* widget, const QString& name, const QString& accessibleName
               const QRect& twips) {
     widget->setObjectName(name);
     widget->setAccessibleName(accessibleName);
-    widget->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    widget->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     return widget;
 }
 
@@ -69,7 +69,7 @@ frmProgramOptions::frmProgramOptions(QWidget* owner)
     setWindowTitle(QStringLiteral("Opciók: program"));
     setAccessibleName(windowTitle());
     setModal(true);
-    setFixedSize(TwipsToPixelsX(3450), TwipsToPixelsY(4695));
+    setFixedSize(twipsToPixelsX(3450), twipsToPixelsY(4695));
     QFont face(QStringLiteral("Tahoma"));
     face.setPointSizeF(8.25);
     setFont(face);
@@ -130,7 +130,7 @@ void frmProgramOptions::showEvent(QShowEvent* event) {
 }
 
 void frmProgramOptions::Form_Load() {
-    const QString app = modGeneral::AppName();
+    const QString app = modGeneral::appName();
     txtColorCode->setText(GetSetting(app, SettingKeys::BgColor));
     chkShowToolTips->setCheckState(checkStateFromSetting(GetSetting(app, SettingKeys::ToolTip)));
     txtStartingAddress->setText(GetSetting(app, SettingKeys::OptionsBrowserHome));
@@ -147,7 +147,7 @@ void frmProgramOptions::cmdChooseColor_Click() {
 }
 
 void frmProgramOptions::cmdOK_Click() {
-    const QString app = modGeneral::AppName();
+    const QString app = modGeneral::appName();
     // Stored as typed, all three every time.
     SaveSetting(app, SettingKeys::BgColor, txtColorCode->text());
     SaveSetting(app, SettingKeys::ToolTip, settingFromCheckState(chkShowToolTips->checkState()));

@@ -17,7 +17,7 @@ namespace {
 const QString kUtf8Label = QStringLiteral("utf-8");
 
 // "„Ω” U+03A9, 3. sor": the character, its code and its line, for the encoding question.
-QString DescribeCharacterAt(const QString& text, qsizetype position) {
+QString describeCharacterAt(const QString& text, qsizetype position) {
     qsizetype length = 1;
     if (QChar(text[position]).isHighSurrogate() && position + 1 < text.size() &&
         QChar(text[position + 1]).isLowSurrogate())
@@ -32,7 +32,7 @@ QString DescribeCharacterAt(const QString& text, qsizetype position) {
     return QStringLiteral("„%1” U+%2, %3. sor").arg(text.mid(position, length), hex).arg(line);
 }
 
-bool SameFile(const QString& a, const QString& b) {
+bool sameFile(const QString& a, const QString& b) {
     const QFileInfo first(a);
     const QFileInfo second(b);
     if (first.exists() && second.exists())
@@ -40,16 +40,16 @@ bool SameFile(const QString& a, const QString& b) {
     return first.absoluteFilePath() == second.absoluteFilePath();
 }
 
-bool NeedsOverwriteQuestion(const QString& path, const frmDocument* document) {
+bool needsOverwriteQuestion(const QString& path, const frmDocument* document) {
     const QFileInfo target(path);
     if (!target.exists() || target.isDir())
         return false; // a folder is refused by the write itself
-    const QString own = BoundFile(document);
-    return own.isEmpty() || !SameFile(path, own);
+    const QString own = boundFile(document);
+    return own.isEmpty() || !sameFile(path, own);
 }
 } // namespace
 
-QString BoundFile(const frmDocument* document) {
+QString boundFile(const frmDocument* document) {
     if (!document)
         return {};
     // A new window's number title; any other caption is the path it was opened from or saved to
@@ -59,7 +59,7 @@ QString BoundFile(const frmDocument* document) {
     return numberTitle.match(caption).hasMatch() ? QString() : caption;
 }
 
-bool ReadDocumentFile(frmDocument* document, const QString& path) {
+bool readDocumentFile(frmDocument* document, const QString& path) {
     QString error;
     if (document->rtfDocument->LoadFile(path, &error))
         return true;
@@ -67,35 +67,35 @@ bool ReadDocumentFile(frmDocument* document, const QString& path) {
     return false;
 }
 
-SaveOutcome WriteDocumentFile(frmDocument* document, const QString& path) {
+SaveOutcome writeDocumentFile(frmDocument* document, const QString& path) {
     RichTextBox* box = document->rtfDocument;
     QString text = box->documentText();
-    TextEncoding encoding = EncodingForSaving(text, box->encoding(), box->fileDeclaration());
+    TextEncoding encoding = encodingForSaving(text, box->encoding(), box->fileDeclaration());
     std::optional<CharsetDeclaration> declarationToChange;
 
-    if (const auto bad = FirstUnencodable(text, encoding.codec)) {
+    if (const auto bad = firstUnencodable(text, encoding.codec)) {
         const QString question =
             QStringLiteral("A dokumentum olyan karaktert tartalmaz, amely a(z) %1 kódolásban nem "
                            "írható le (%2). Mentsem UTF-8 kódolással?")
-                .arg(EncodingName(encoding.codec), DescribeCharacterAt(text, *bad));
+                .arg(encodingName(encoding.codec), describeCharacterAt(text, *bad));
         if (MsgBox(question, vbYesNo | vbQuestion) != vbYes)
             return SaveOutcome::Cancelled;
         encoding = {TextEncoding::Codec::Utf8, encoding.byteOrderMark};
-        declarationToChange = FindCharsetDeclaration(QStringView(text));
+        declarationToChange = findCharsetDeclaration(QStringView(text));
         if (declarationToChange)
             text.replace(declarationToChange->start, declarationToChange->length, kUtf8Label);
     }
 
-    const std::optional<QByteArray> bytes = EncodeTextFile(text, encoding);
+    const std::optional<QByteArray> bytes = encodeTextFile(text, encoding);
     QString error;
     if (!bytes) {
         // Only a lone half of a surrogate pair is beyond UTF-8.
         error = QStringLiteral("A(z) \"%1\" fájl mentése nem sikerült: a szöveg hibás karaktert "
                                "tartalmaz; a fájl változatlan maradt.")
                     .arg(QDir::toNativeSeparators(path));
-    } else if (WriteWholeFile(path, *bytes, &error)) {
+    } else if (writeWholeFile(path, *bytes, &error)) {
         box->setEncoding(encoding);
-        const auto written = FindCharsetDeclaration(QStringView(text));
+        const auto written = findCharsetDeclaration(QStringView(text));
         box->setFileDeclaration(written ? std::optional(written->codec) : std::nullopt);
         if (declarationToChange) {
             // The editor says what the file now says.
@@ -111,7 +111,7 @@ SaveOutcome WriteDocumentFile(frmDocument* document, const QString& path) {
     return SaveOutcome::Failed;
 }
 
-QString AskSaveFileName(CommonDialog& dialog, const QString& title, const QString& filter,
+QString askSaveFileName(CommonDialog& dialog, const QString& title, const QString& filter,
                         const frmDocument* document) {
     dialog.DialogTitle = title;
     dialog.Filter = filter;
@@ -121,7 +121,7 @@ QString AskSaveFileName(CommonDialog& dialog, const QString& title, const QStrin
         if (!dialog.ShowSave() || dialog.FileName.isEmpty())
             return {};
         const QString path = QDir::toNativeSeparators(dialog.FileName);
-        if (!NeedsOverwriteQuestion(path, document))
+        if (!needsOverwriteQuestion(path, document))
             return path;
         const QString question =
             QStringLiteral("A(z) \"%1\" fájl már létezik.\nFelülírod?").arg(path);

@@ -8,21 +8,21 @@ class CommonDialog;
 class frmDocument;
 
 // Loads the file into the document's editor; false (after the message) when it cannot be read.
-bool ReadDocumentFile(frmDocument* document, const QString& path);
+bool readDocumentFile(frmDocument* document, const QString& path);
 
 enum class SaveOutcome { Saved, Cancelled, Failed };
 
-// Writes the document's text to the file in its encoding (see EncodingForSaving). A character
+// Writes the document's text to the file in its encoding (see encodingForSaving). A character
 // that encoding cannot write brings the question whether to write UTF-8 instead: No writes
 // nothing (Cancelled); Yes writes UTF-8 and changes the page's charset declaration to "utf-8", in
 // the file and in the editor. A failed write is told (Failed).
-SaveOutcome WriteDocumentFile(frmDocument* document, const QString& path);
+SaveOutcome writeDocumentFile(frmDocument* document, const QString& path);
 
 // Shows the save dialog with the title and filter and returns the chosen path, or an empty text
 // when the user cancelled. Choosing an existing file other than the document's own asks first;
 // No brings the dialog back.
-QString AskSaveFileName(CommonDialog& dialog, const QString& title, const QString& filter,
+QString askSaveFileName(CommonDialog& dialog, const QString& title, const QString& filter,
                         const frmDocument* document);
 
 // The file a document window is bound to, or an empty text for a "Dokumentum N" window.
-QString BoundFile(const frmDocument* document);
+QString boundFile(const frmDocument* document);

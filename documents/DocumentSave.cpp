@@ -8,17 +8,17 @@
 #include "documents/HighlightTags.h"
 #include "documents/frmDocument.h"
 
-SaveOutcome SaveDocument(CommonDialog& dialog, frmDocument* document) {
-    if (!document->IsUntitled()) {
-        if (const SaveOutcome written = WriteDocumentFile(document, document->Caption());
+SaveOutcome saveDocument(CommonDialog& dialog, frmDocument* document) {
+    if (!document->isUntitled()) {
+        if (const SaveOutcome written = writeDocumentFile(document, document->Caption());
             written != SaveOutcome::Saved)
             return written;
     } else {
         const QString path =
-            AskSaveFileName(dialog, QStringLiteral("Mentés"), FileFilters::HtmlSave, document);
+            askSaveFileName(dialog, QStringLiteral("Mentés"), FileFilters::HtmlSave, document);
         if (path.isEmpty())
             return SaveOutcome::Cancelled;
-        if (const SaveOutcome written = WriteDocumentFile(document, path);
+        if (const SaveOutcome written = writeDocumentFile(document, path);
             written != SaveOutcome::Saved)
             return written;
         document->setCaption(path);

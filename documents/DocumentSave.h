@@ -8,4 +8,4 @@ class frmDocument;
 
 // A bound window is written to its file; an untitled one asks for a name ("Mentés") and is bound
 // to it once the write succeeded. After a successful write the tags are coloured again.
-SaveOutcome SaveDocument(CommonDialog& dialog, frmDocument* document);
+SaveOutcome saveDocument(CommonDialog& dialog, frmDocument* document);

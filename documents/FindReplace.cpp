@@ -19,7 +19,7 @@ QString searchable(const RichTextBox* box, const TextSearch& search) {
 }
 } // namespace
 
-Found FindNext(RichTextBox* box, const TextSearch& search, bool backwards) {
+Found findNext(RichTextBox* box, const TextSearch& search, bool backwards) {
     if (!box || !search.isValid())
         return {};
     const QString text = searchable(box, search);
@@ -46,7 +46,7 @@ Found FindNext(RichTextBox* box, const TextSearch& search, bool backwards) {
     return {true, wrapped};
 }
 
-bool ReplaceSelection(RichTextBox* box, const TextSearch& search, const QString& with) {
+bool replaceSelection(RichTextBox* box, const TextSearch& search, const QString& with) {
     if (!box || !search.isValid())
         return false;
     QTextCursor cursor = box->textCursor();
@@ -63,7 +63,7 @@ bool ReplaceSelection(RichTextBox* box, const TextSearch& search, const QString&
     return true;
 }
 
-int ReplaceAll(RichTextBox* box, const TextSearch& search, const QString& with,
+int replaceAll(RichTextBox* box, const TextSearch& search, const QString& with,
                bool selectionOnly) {
     if (!box || !search.isValid())
         return 0;

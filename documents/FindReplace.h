@@ -15,13 +15,13 @@ struct Found {
 };
 
 // Selects the next match after the selection (or the previous one before it).
-Found FindNext(RichTextBox* box, const TextSearch& search, bool backwards);
+Found findNext(RichTextBox* box, const TextSearch& search, bool backwards);
 
 // Replaces the selection when it is exactly a match; returns whether it did.
-bool ReplaceSelection(RichTextBox* box, const TextSearch& search, const QString& with);
+bool replaceSelection(RichTextBox* box, const TextSearch& search, const QString& with);
 
 // Replaces every match (only those inside the selection when selectionOnly) as one step of the
 // undo history; text between the matches keeps its colours. Returns the number replaced.
-int ReplaceAll(RichTextBox* box, const TextSearch& search, const QString& with, bool selectionOnly);
+int replaceAll(RichTextBox* box, const TextSearch& search, const QString& with, bool selectionOnly);
 
 } // namespace FindReplace

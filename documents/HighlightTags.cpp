@@ -8,7 +8,7 @@ bool lowerIs(QStringView text, qsizetype at, char16_t ascii) {
 }
 } // namespace
 
-quint32 TagColourAt(QStringView text, qsizetype at) {
+quint32 tagColourAt(QStringView text, qsizetype at) {
     const qsizetype left = text.size() - at;
     if (left >= 4 && lowerIs(text, at + 1, u'i') && lowerIs(text, at + 2, u'm') &&
         lowerIs(text, at + 3, u'g'))
@@ -22,7 +22,7 @@ quint32 TagColourAt(QStringView text, qsizetype at) {
     return TagColour::Other;
 }
 
-TagScan ScanTags(QStringView text) {
+TagScan scanTags(QStringView text) {
     TagScan scan;
     const qsizetype n = text.size();
     scan.runs.reserve(std::size_t(text.count(u'<'))); // at most one tag for each "<"
@@ -31,7 +31,7 @@ TagScan ScanTags(QStringView text) {
         const qsizetype open = text.indexOf(u'<', searchFrom);
         if (open < 0)
             break;
-        const quint32 colour = TagColourAt(text, open);
+        const quint32 colour = tagColourAt(text, open);
         qsizetype close = text.indexOf(u'>', open + 1);
         if (close < 0)
             close = n - 1;
@@ -64,12 +64,12 @@ void HighlightTags(RichTextBox* box) {
     {
         const QString text = box->documentText();
         box->forgetLoadedText();
-        scan = ScanTags(text);
+        scan = scanTags(text);
     }
-    ApplyTagScan(box, scan);
+    applyTagScan(box, scan);
 }
 
-void ApplyTagScan(RichTextBox* box, const TagScan& scan) {
+void applyTagScan(RichTextBox* box, const TagScan& scan) {
     if (!box)
         return;
     box->forgetLoadedText();

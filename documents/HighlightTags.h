@@ -17,7 +17,7 @@ constexpr quint32 Other = 0x4000;         // dark green
 } // namespace TagColour
 
 // The colour of the tag whose "<" stands at `at` (prefix tests, lower-cased, first match wins).
-quint32 TagColourAt(QStringView text, qsizetype at);
+quint32 tagColourAt(QStringView text, qsizetype at);
 
 struct TagScan {
     std::vector<ColourRuns::Run> runs; // in text order, not overlapping
@@ -27,7 +27,7 @@ struct TagScan {
 
 // One left-to-right pass: a tag runs from a "<" through the first ">" after it, or through the
 // end of the text when none follows; the search goes on from that ">" (or the last character).
-TagScan ScanTags(QStringView text);
+TagScan scanTags(QStringView text);
 
 // Colours every tag of the box's text, leaves the last tag selected (the selection stays when the
 // text holds no "<") and keeps the colours of everything outside tags. The box does not paint
@@ -35,4 +35,4 @@ TagScan ScanTags(QStringView text);
 void HighlightTags(RichTextBox* box);
 
 // The second half of HighlightTags, for a scan made beforehand of exactly the box's text.
-void ApplyTagScan(RichTextBox* box, const TagScan& scan);
+void applyTagScan(RichTextBox* box, const TagScan& scan);

@@ -19,19 +19,19 @@ QByteArray field(const char* name, const QString& value) {
 }
 } // namespace
 
-QString RecoveryEncodingName(const TextEncoding& encoding) {
+QString recoveryEncodingName(const TextEncoding& encoding) {
     // "utf-8", "windows-1250", "iso-8859-2", "windows-1252"
-    return EncodingName(encoding.codec).toLower();
+    return encodingName(encoding.codec).toLower();
 }
 
-std::optional<TextEncoding> RecoveryEncodingFromName(const QString& name, bool byteOrderMark) {
-    const auto codec = CodecForLabel(name.toLatin1());
+std::optional<TextEncoding> recoveryEncodingFromName(const QString& name, bool byteOrderMark) {
+    const auto codec = codecForLabel(name.toLatin1());
     if (!codec)
         return std::nullopt;
     return TextEncoding{*codec, byteOrderMark};
 }
 
-QByteArray EncodeRecoveryCopy(const RecoveryCopy& copy) {
+QByteArray encodeRecoveryCopy(const RecoveryCopy& copy) {
     QString text = copy.text;
     text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
     const QByteArray body = text.toUtf8();
@@ -39,10 +39,10 @@ QByteArray EncodeRecoveryCopy(const RecoveryCopy& copy) {
     QByteArray bytes;
     bytes.reserve(body.size() + 1024);
     bytes += QByteArray(RecoveryCopyFormat::Magic) + ' ' +
-             QByteArray::number(RecoveryCopyFormat::Version) + '\n';
+             QByteArray::number(RecoveryCopyFormat::kVersion) + '\n';
     bytes += field("caption", copy.caption);
     bytes += field("file", copy.file);
-    bytes += field("encoding", RecoveryEncodingName(copy.encoding));
+    bytes += field("encoding", recoveryEncodingName(copy.encoding));
     bytes += QByteArray("bom: ") + (copy.encoding.byteOrderMark ? "1" : "0") + '\n';
     bytes += "length: " + QByteArray::number(body.size()) + '\n';
     bytes += "sha256: " + digest(body) + '\n';
@@ -51,7 +51,7 @@ QByteArray EncodeRecoveryCopy(const RecoveryCopy& copy) {
     return bytes;
 }
 
-std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& bytes, QString* reason) {
+std::optional<RecoveryCopy> decodeRecoveryCopy(const QByteArray& bytes, QString* reason) {
     auto fail = [reason](const QString& why) {
         if (reason)
             *reason = why;
@@ -70,7 +70,7 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& bytes, QString*
     const int version = lines.first().mid(magic.size()).toInt(&versionOk);
     if (!versionOk)
         return fail(QStringLiteral("ismeretlen formátum"));
-    if (version != RecoveryCopyFormat::Version)
+    if (version != RecoveryCopyFormat::kVersion)
         return fail(QStringLiteral("ismeretlen változat: %1").arg(version));
 
     QHash<QByteArray, QByteArray> fields;
@@ -99,7 +99,7 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& bytes, QString*
     copy.caption = QUrl::fromPercentEncoding(fields.value("caption"));
     copy.file = QUrl::fromPercentEncoding(fields.value("file"));
     // A name this version does not know still brings the text back, saved as a new document is.
-    copy.encoding = RecoveryEncodingFromName(QString::fromLatin1(fields.value("encoding")), bom)
+    copy.encoding = recoveryEncodingFromName(QString::fromLatin1(fields.value("encoding")), bom)
                         .value_or(TextEncoding{});
     copy.text = QString::fromUtf8(body);
     return copy;

@@ -22,7 +22,7 @@ struct RecoveryCopy {
 namespace RecoveryCopyFormat {
 // The first line of every copy, followed by the format version.
 inline constexpr char Magic[] = "WEBRIX-RECOVERY";
-inline constexpr int Version = 1;
+inline constexpr int kVersion = 1;
 // File name extension of a copy.
 inline constexpr char Suffix[] = ".wrxcopy";
 // Largest copy read back: the largest document, three UTF-8 bytes per character, and a header.
@@ -30,12 +30,12 @@ inline constexpr qint64 MaximumSize = 3 * 512ll * 1024 * 1024 + 64 * 1024;
 } // namespace RecoveryCopyFormat
 
 // The encoding's name in a copy ("windows-1250", "utf-8") and back; nothing for an unknown name.
-QString RecoveryEncodingName(const TextEncoding& encoding);
-std::optional<TextEncoding> RecoveryEncodingFromName(const QString& name, bool byteOrderMark);
+QString recoveryEncodingName(const TextEncoding& encoding);
+std::optional<TextEncoding> recoveryEncodingFromName(const QString& name, bool byteOrderMark);
 
 // The bytes of a copy. Heavy for large texts: the journal calls it off the user-interface thread.
-QByteArray EncodeRecoveryCopy(const RecoveryCopy& copy);
+QByteArray encodeRecoveryCopy(const RecoveryCopy& copy);
 
 // Reads a copy back; on failure returns nothing and says why in Hungarian (truncated, not a copy,
 // written by a newer version).
-std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& bytes, QString* reason);
+std::optional<RecoveryCopy> decodeRecoveryCopy(const QByteArray& bytes, QString* reason);

@@ -19,7 +19,7 @@ bool hasUnsavedText(const frmDocument* document) {
 
 RecoveryJournal::RecoveryJournal(QObject* parent)
     : QObject(parent),
-      m_writer(std::make_unique<RecoveryWriter>(RecoveryStore::NewSessionFolder())) {
+      m_writer(std::make_unique<RecoveryWriter>(RecoveryStore::newSessionFolder())) {
     // Ending without File > Exit (the desktop logging out): what is due is written first.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {
         if (!m_ended)
@@ -29,7 +29,7 @@ RecoveryJournal::RecoveryJournal(QObject* parent)
 
 RecoveryJournal::~RecoveryJournal() = default;
 
-TextEncoding RecoveryJournal::DocumentEncoding(const frmDocument* document) {
+TextEncoding RecoveryJournal::documentEncoding(const frmDocument* document) {
     return document->rtfDocument->encoding();
 }
 
@@ -44,7 +44,7 @@ QString RecoveryJournal::sessionFolder() const {
 QString RecoveryJournal::copyPath(const frmDocument* document) const {
     const auto it = m_entries.constFind(document);
     return it == m_entries.cend() ? QString()
-                                  : RecoveryStore::CopyPath(sessionFolder(), it->window);
+                                  : RecoveryStore::copyPath(sessionFolder(), it->window);
 }
 
 void RecoveryJournal::watch(frmDocument* document) {
@@ -91,8 +91,8 @@ void RecoveryJournal::edited(frmDocument* document) {
     Entry& entry = m_entries[document];
     if (!entry.firstUnwritten.isValid())
         entry.firstUnwritten.start();
-    const qint64 untilLongest = LongestDelayMs - entry.firstUnwritten.elapsed();
-    entry.timer->start(int(qBound(qint64(0), untilLongest, qint64(IdleDelayMs))));
+    const qint64 untilLongest = kLongestDelayMs - entry.firstUnwritten.elapsed();
+    entry.timer->start(int(qBound(qint64(0), untilLongest, qint64(kIdleDelayMs))));
 }
 
 void RecoveryJournal::writeNow(frmDocument* document) {
@@ -107,8 +107,8 @@ void RecoveryJournal::writeNow(frmDocument* document) {
     snapshot.start();
     RecoveryCopy copy;
     copy.caption = document->Caption();
-    copy.file = BoundFile(document);
-    copy.encoding = DocumentEncoding(document);
+    copy.file = boundFile(document);
+    copy.encoding = documentEncoding(document);
     m_writer->write(entry.window, std::move(copy), document->rtfDocument->textSnapshot());
     entry.hasCopy = true;
     m_longestSnapshotMs = qMax(m_longestSnapshotMs, double(snapshot.nsecsElapsed()) / 1e6);
@@ -150,7 +150,7 @@ void RecoveryJournal::endSession() {
         entry.timer->stop();
     m_ended = true;
     m_writer->endSession();
-    m_writer->waitUntilIdle(RecoveryWriter::ShutdownWaitMs);
+    m_writer->waitUntilIdle(RecoveryWriter::kShutdownWaitMs);
 }
 
 void RecoveryJournal::reportFailure() {

@@ -1,9 +1,9 @@
 #pragma once
 // The recovery journal: for every document window whose text changed since it was made, opened
 // or last saved, a copy on disk (caption, file, encoding, whole text), written at most
-// LongestDelayMs after an edit by RecoveryWriter's thread. A successful save, closing the window
+// kLongestDelayMs after an edit by RecoveryWriter's thread. A successful save, closing the window
 // and a normal exit remove it. What is left after the program ended without closing its windows
-// is offered back at the next start (frmMain::RecoverDocuments).
+// is offered back at the next start (frmMain::recoverDocuments).
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -24,10 +24,10 @@ public:
     ~RecoveryJournal() override;
 
     // A copy is written this long after the last edit...
-    static constexpr int IdleDelayMs = 1000;
+    static constexpr int kIdleDelayMs = 1000;
     // ...and at the latest this long after the first edit not yet on disk, also while typing
     // goes on, so the copy on disk never lags the editor by more than about two seconds.
-    static constexpr int LongestDelayMs = 1500;
+    static constexpr int kLongestDelayMs = 1500;
 
     // Keeps the window's copy from now on, until the window goes.
     void watch(frmDocument* document);
@@ -42,7 +42,7 @@ public:
     // The program ends normally: every copy of this run and its folder are removed.
     void endSession();
 
-    // This run's folder below RecoveryStore::Folder() (made at the first copy).
+    // This run's folder below RecoveryStore::folder() (made at the first copy).
     QString sessionFolder() const;
     // The copy file of a watched window (it exists only while the window has unsaved text).
     QString copyPath(const frmDocument* document) const;
@@ -51,7 +51,7 @@ public:
     double longestSnapshotMs() const { return m_longestSnapshotMs; }
 
     // How a document is saved, as the journal records and restores it.
-    static TextEncoding DocumentEncoding(const frmDocument* document);
+    static TextEncoding documentEncoding(const frmDocument* document);
     static void setDocumentEncoding(frmDocument* document, const TextEncoding& encoding);
 
 private:

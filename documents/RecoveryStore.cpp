@@ -74,7 +74,7 @@ std::unique_ptr<QLockFile> makeLock(const QString& folder) {
 
 namespace RecoveryStore {
 
-QString Folder() {
+QString folder() {
     if (!folderOverride().isEmpty())
         return folderOverride();
     // Per user and per program name: the application's name is the program file's name.
@@ -82,24 +82,24 @@ QString Folder() {
            QStringLiteral("/recovery");
 }
 
-QString SetAsideFolder() {
-    return Folder() + QLatin1Char('/') + kSetAsideName;
+QString setAsideFolder() {
+    return folder() + QLatin1Char('/') + kSetAsideName;
 }
 
 void setFolderForTesting(const QString& folder) {
     folderOverride() = folder;
 }
 
-QString NewSessionFolder() {
+QString newSessionFolder() {
     static std::atomic<int> sessions{0};
     const QString name = QStringLiteral("%1-%2-%3")
                              .arg(QCoreApplication::applicationPid())
                              .arg(QDateTime::currentMSecsSinceEpoch())
                              .arg(++sessions);
-    return Folder() + QLatin1Char('/') + name;
+    return folder() + QLatin1Char('/') + name;
 }
 
-bool OpenSession(const QString& folder, QLockFile& lock, QString* error) {
+bool openSession(const QString& folder, QLockFile& lock, QString* error) {
     if (!makePrivateFolder(folder)) {
         if (error)
             *error = QStringLiteral("A(z) \"%1\" mappa nem hozható létre.")
@@ -117,9 +117,9 @@ bool OpenSession(const QString& folder, QLockFile& lock, QString* error) {
     return true;
 }
 
-std::vector<OrphanedSession> ClaimOrphanedSessions(const QString& own) {
+std::vector<OrphanedSession> claimOrphanedSessions(const QString& own) {
     std::vector<OrphanedSession> sessions;
-    const QDir root(Folder());
+    const QDir root(folder());
     const QFileInfoList folders =
         root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, QDir::Name);
     for (const QFileInfo& info : folders) {
@@ -137,7 +137,7 @@ std::vector<OrphanedSession> ClaimOrphanedSessions(const QString& own) {
             continue; // its program still runs
         OrphanedSession session{folder, std::move(lock), copiesIn(folder)};
         if (session.copies.isEmpty()) {
-            Release(session);
+            release(session);
             continue;
         }
         sessions.push_back(std::move(session));
@@ -145,7 +145,7 @@ std::vector<OrphanedSession> ClaimOrphanedSessions(const QString& own) {
     return sessions;
 }
 
-bool ReadCopy(const QString& path, QByteArray* bytes, QString* error) {
+bool readCopy(const QString& path, QByteArray* bytes, QString* error) {
     const QFileInfo info(path);
     if (!info.isFile() || info.isSymLink()) {
         if (error)
@@ -173,7 +173,7 @@ bool ReadCopy(const QString& path, QByteArray* bytes, QString* error) {
     return true;
 }
 
-bool WriteCopy(const QString& path, const QByteArray& bytes, QString* error) {
+bool writeCopy(const QString& path, const QByteArray& bytes, QString* error) {
     QSaveFile file(path);
     file.setDirectWriteFallback(false); // never half a copy in place of a whole one
     const bool existed = QFileInfo::exists(path);
@@ -197,13 +197,13 @@ bool WriteCopy(const QString& path, const QByteArray& bytes, QString* error) {
     return true;
 }
 
-QStringList SetAside(const QStringList& copies, const QDateTime& now) {
-    QString target = SetAsideFolder() + QLatin1Char('/') + now.toString(kSetAsideStamp);
+QStringList setAside(const QStringList& copies, const QDateTime& now) {
+    QString target = setAsideFolder() + QLatin1Char('/') + now.toString(kSetAsideStamp);
     for (int n = 2; QFileInfo::exists(target); ++n)
-        target = SetAsideFolder() + QLatin1Char('/') + now.toString(kSetAsideStamp) +
+        target = setAsideFolder() + QLatin1Char('/') + now.toString(kSetAsideStamp) +
                  QLatin1Char('_') + QString::number(n);
     QStringList left;
-    if (!makePrivateFolder(SetAsideFolder()) || !makePrivateFolder(target))
+    if (!makePrivateFolder(setAsideFolder()) || !makePrivateFolder(target))
         return copies;
     for (const QString& copy : copies) {
         const QFileInfo info(copy);
@@ -216,11 +216,11 @@ QStringList SetAside(const QStringList& copies, const QDateTime& now) {
     return left;
 }
 
-void PurgeSetAside(const QDateTime& now) {
-    const QDir root(SetAsideFolder());
+void purgeSetAside(const QDateTime& now) {
+    const QDir root(setAsideFolder());
     const QFileInfoList folders =
         root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
-    const QDateTime oldest = now.addDays(-SetAsideDays);
+    const QDateTime oldest = now.addDays(-kSetAsideDays);
     for (const QFileInfo& info : folders) {
         // The folder's name says when the copies were set aside; anything else is not ours.
         const QDateTime when =
@@ -230,14 +230,14 @@ void PurgeSetAside(const QDateTime& now) {
     }
 }
 
-void Release(OrphanedSession& session) {
+void release(OrphanedSession& session) {
     if (session.lock)
         session.lock->unlock(); // removes the lock file
     session.lock.reset();
     QDir(session.folder).rmdir(session.folder); // only when empty
 }
 
-QString CopyPath(const QString& sessionFolder, int window) {
+QString copyPath(const QString& sessionFolder, int window) {
     return QStringLiteral("%1/window-%2%3")
         .arg(sessionFolder)
         .arg(window)

@@ -26,7 +26,7 @@ RecoveryWriter::~RecoveryWriter() {
         m_state->stopRequested = true;
         m_state->wake.wakeAll();
     }
-    if (m_thread->wait(QDeadlineTimer(ShutdownWaitMs))) {
+    if (m_thread->wait(QDeadlineTimer(kShutdownWaitMs))) {
         delete m_thread;
         return;
     }
@@ -108,7 +108,7 @@ void RecoveryWriter::run(const std::shared_ptr<State>& state) {
 }
 
 void RecoveryWriter::perform(State& state, int window, std::optional<Request> request) {
-    const QString path = RecoveryStore::CopyPath(state.folder, window);
+    const QString path = RecoveryStore::copyPath(state.folder, window);
     QString error;
     if (!request) {
         if (QFile::exists(path) && !QFile::remove(path))
@@ -117,13 +117,13 @@ void RecoveryWriter::perform(State& state, int window, std::optional<Request> re
     } else {
         if (!state.lock) {
             auto lock = std::make_unique<QLockFile>(state.folder + QStringLiteral("/lock"));
-            if (RecoveryStore::OpenSession(state.folder, *lock, &error))
+            if (RecoveryStore::openSession(state.folder, *lock, &error))
                 state.lock = std::move(lock);
         }
         if (state.lock) {
             request->copy.text = request->text.joined();
             request->text = TextSnapshot(); // the editor's pieces are not held longer than needed
-            RecoveryStore::WriteCopy(path, EncodeRecoveryCopy(request->copy), &error);
+            RecoveryStore::writeCopy(path, encodeRecoveryCopy(request->copy), &error);
         }
     }
     if (!error.isEmpty()) {

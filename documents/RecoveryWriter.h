@@ -42,7 +42,7 @@ public:
     // The first failure since the last call, as a Hungarian message (empty when none).
     QString takeError();
 
-    static constexpr int ShutdownWaitMs = 10000;
+    static constexpr int kShutdownWaitMs = 10000;
 
 private:
     struct Request {

@@ -42,7 +42,7 @@ void discardPending() {
 
 namespace StartupFile {
 
-void Prepare(const QString& path) {
+void prepare(const QString& path) {
     discardPending();
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile())
@@ -56,14 +56,14 @@ void Prepare(const QString& path) {
         Prepared& result = raw->result;
         result.read = RichTextBox::ReadFile(raw->path, &result.decoded, &result.errorMessage);
         if (result.read)
-            result.scan = ScanTags(result.decoded.text);
+            result.scan = scanTags(result.decoded.text);
     }));
     work->thread->setObjectName(QStringLiteral("StartupFile"));
     work->thread->start();
     pending() = std::move(work);
 }
 
-std::optional<Prepared> Take(const QString& path) {
+std::optional<Prepared> take(const QString& path) {
     std::unique_ptr<Work>& work = pending();
     if (!work || work->path != path)
         return std::nullopt;
@@ -76,16 +76,16 @@ std::optional<Prepared> Take(const QString& path) {
     return std::move(done->result);
 }
 
-bool ReadDocumentFile(frmDocument* document, const QString& path, std::optional<TagScan>* scan) {
+bool readDocumentFile(frmDocument* document, const QString& path, std::optional<TagScan>* scan) {
     scan->reset();
-    std::optional<Prepared> prepared = Take(path);
+    std::optional<Prepared> prepared = take(path);
     if (!prepared)
-        return ::ReadDocumentFile(document, path);
+        return ::readDocumentFile(document, path);
     if (!prepared->read) {
         MsgBox(prepared->errorMessage, vbCritical);
         return false;
     }
-    document->rtfDocument->LoadDecoded(std::move(prepared->decoded));
+    document->rtfDocument->loadDecoded(std::move(prepared->decoded));
     *scan = std::move(prepared->scan);
     return true;
 }

@@ -14,7 +14,7 @@ class frmDocument;
 namespace StartupFile {
 
 // Starts the work for `path`; a path that names no ordinary file is left to the load.
-void Prepare(const QString& path);
+void prepare(const QString& path);
 
 struct Prepared {
     bool read = false;
@@ -25,10 +25,10 @@ struct Prepared {
 
 // Waits for the work on `path` and hands it over, unless the file changed since it was read (or
 // nothing was prepared for that path): then nullopt, and the caller reads the file itself.
-std::optional<Prepared> Take(const QString& path);
+std::optional<Prepared> take(const QString& path);
 
-// Loads the file into the document like ReadDocumentFile, from the prepared work when there is
+// Loads the file into the document like readDocumentFile, from the prepared work when there is
 // some. `scan` receives the prepared tag scan of the text, if there was one.
-bool ReadDocumentFile(frmDocument* document, const QString& path, std::optional<TagScan>* scan);
+bool readDocumentFile(frmDocument* document, const QString& path, std::optional<TagScan>* scan);
 
 } // namespace StartupFile

@@ -22,7 +22,7 @@ frmDocument::frmDocument(QWidget* parent) : QMdiSubWindow(parent), m_client(new 
     setFocusProxy(rtfDocument);
 
     // Design size of the client area, before the window system places it.
-    resize(TwipsToPixelsX(4680), TwipsToPixelsY(3195) + 24);
+    resize(twipsToPixelsX(4680), twipsToPixelsY(3195) + 24);
 
     // Form_Load: the layout once, then no Close command.
     Form_Resize();
@@ -42,7 +42,7 @@ void frmDocument::setFileEncoding(const TextEncoding& encoding) {
     rtfDocument->setEncoding(encoding);
 }
 
-bool frmDocument::IsUntitled() const {
+bool frmDocument::isUntitled() const {
     return Caption().left(10) == QLatin1String("Dokumentum");
 }
 
@@ -67,8 +67,8 @@ bool frmDocument::eventFilter(QObject* watched, QEvent* event) {
 
 void frmDocument::Form_Resize() {
     // 100 twips of margin on every side; too small a window keeps the editor where it was.
-    const double width = PixelsToTwipsX(m_client->width()) - 200;
-    const double height = PixelsToTwipsY(m_client->height()) - 200;
+    const double width = pixelsToTwipsX(m_client->width()) - 200;
+    const double height = pixelsToTwipsY(m_client->height()) - 200;
     rtfDocument->Move(100, 100, width, height);
 }
 

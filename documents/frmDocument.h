@@ -20,7 +20,7 @@ public:
 
     // True while the text is unchanged since the window was made (or its start-up file loaded).
     // Each window keeps its own, so an edit is never forgotten because another window was made.
-    bool Unchanged() const { return m_unchanged; }
+    bool unchanged() const { return m_unchanged; }
     void setUnchanged(bool unchanged) { m_unchanged = unchanged; }
 
     // The encoding the window's file was read in and is written in, and whether the file starts
@@ -29,7 +29,7 @@ public:
     void setFileEncoding(const TextEncoding& encoding);
 
     // Untitled: the caption's first ten characters are "Dokumentum".
-    bool IsUntitled() const;
+    bool isUntitled() const;
 
     // Closes the window (File > Close); its own close box and Ctrl+F4 do nothing.
     void Unload();

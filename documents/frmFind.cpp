@@ -90,19 +90,19 @@ frmFind::frmFind(QWidget* parent) : QDialog(parent) {
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
 
-    connect(cmdFindNext, &QPushButton::clicked, this, &frmFind::FindNextClicked);
-    connect(cmdReplace, &QPushButton::clicked, this, &frmFind::ReplaceClicked);
-    connect(cmdReplaceAll, &QPushButton::clicked, this, &frmFind::ReplaceAllClicked);
+    connect(cmdFindNext, &QPushButton::clicked, this, &frmFind::findNextClicked);
+    connect(cmdReplace, &QPushButton::clicked, this, &frmFind::replaceClicked);
+    connect(cmdReplaceAll, &QPushButton::clicked, this, &frmFind::replaceAllClicked);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::hide);
     showAs(false);
 }
 
-void frmFind::ShowFind() {
+void frmFind::showFind() {
     showAs(false);
     present();
 }
 
-void frmFind::ShowReplace() {
+void frmFind::showReplace() {
     showAs(true);
     present();
 }
@@ -126,7 +126,7 @@ void frmFind::showAs(bool replacing) {
     adjustSize();
 }
 
-FindOptions frmFind::Options() const {
+FindOptions frmFind::options() const {
     FindOptions options;
     options.text = txtFind->text();
     options.matchCase = chkMatchCase->isChecked();
@@ -136,10 +136,10 @@ FindOptions frmFind::Options() const {
     return options;
 }
 
-QString frmFind::ReplaceWith() const {
+QString frmFind::replaceWith() const {
     return txtReplace->text();
 }
 
-bool frmFind::SelectionOnly() const {
+bool frmFind::selectionOnly() const {
     return m_replacing && chkSelectionOnly->isChecked();
 }

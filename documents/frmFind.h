@@ -17,13 +17,13 @@ public:
     explicit frmFind(QWidget* parent = nullptr);
 
     // Shows the window for finding only, or with the replacement text and its buttons.
-    void ShowFind();
-    void ShowReplace();
-    bool IsReplacing() const { return m_replacing; }
+    void showFind();
+    void showReplace();
+    bool isReplacing() const { return m_replacing; }
 
-    FindOptions Options() const;
-    QString ReplaceWith() const;
-    bool SelectionOnly() const;
+    FindOptions options() const;
+    QString replaceWith() const;
+    bool selectionOnly() const;
 
     QLabel* lblFind;
     QLineEdit* txtFind;
@@ -40,9 +40,9 @@ public:
     QPushButton* cmdClose;
 
 signals:
-    void FindNextClicked();
-    void ReplaceClicked();
-    void ReplaceAllClicked();
+    void findNextClicked();
+    void replaceClicked();
+    void replaceAllClicked();
 
 private:
     void showAs(bool replacing);

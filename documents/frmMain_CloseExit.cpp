@@ -18,15 +18,15 @@ void frmMain::mnuFileClose_Click() {
         child->close(); // a browser window holds nothing to save
         return;
     }
-    if (!document->Unchanged() &&
+    if (!document->unchanged() &&
         MsgBox(QStringLiteral("El akarod menteni a változtatásokat?"), vbYesNo) == vbYes &&
-        SaveDocument(*dlgCommonDialog, document) != SaveOutcome::Saved)
+        saveDocument(*dlgCommonDialog, document) != SaveOutcome::Saved)
         return; // a cancelled or failed save keeps the text open
     document->Unload();
 }
 
-bool frmMain::QueryExit() {
-    if (!ChildForms().isEmpty()) {
+bool frmMain::queryExit() {
+    if (!childForms().isEmpty()) {
         MsgBox(QStringLiteral("Kilépés előtt zárj be minden dokumentumot!"));
         return false;
     }
@@ -34,6 +34,6 @@ bool frmMain::QueryExit() {
 }
 
 void frmMain::mnuFileExit_Click() {
-    if (QueryExit())
+    if (queryExit())
         Unload();
 }

@@ -13,7 +13,7 @@
 namespace {
 // The clipboard holds plain text with the platform's own line breaks; the editor's CR LF become
 // '\n' here and the clipboard adds CR where the platform wants it.
-void PutOnClipboard(const QString& text) {
+void putOnClipboard(const QString& text) {
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QGuiApplication::clipboard()->setText(plain);
@@ -21,25 +21,25 @@ void PutOnClipboard(const QString& text) {
 } // namespace
 
 void frmMain::mnuEditCut_Click() {
-    if (frmDocument* document = ActiveDocument()) {
-        PutOnClipboard(document->rtfDocument->SelText());
+    if (frmDocument* document = activeDocument()) {
+        putOnClipboard(document->rtfDocument->SelText());
         document->rtfDocument->setSelText(QString());
     }
 }
 
 void frmMain::mnuEditCopy_Click() {
-    if (frmDocument* document = ActiveDocument())
-        PutOnClipboard(document->rtfDocument->SelText());
+    if (frmDocument* document = activeDocument())
+        putOnClipboard(document->rtfDocument->SelText());
 }
 
 void frmMain::mnuEditPaste_Click() {
     // Only text is taken; with none on the clipboard the selection is simply deleted.
-    if (frmDocument* document = ActiveDocument())
+    if (frmDocument* document = activeDocument())
         document->rtfDocument->setSelText(QGuiApplication::clipboard()->text());
 }
 
 void frmMain::mnuExtrasColorHTML_Click() {
-    if (frmDocument* document = ActiveDocument())
+    if (frmDocument* document = activeDocument())
         HighlightTags(document->rtfDocument);
 }
 
@@ -70,8 +70,8 @@ void frmMain::mnuEditSelectAll_Click() {
 }
 
 void frmMain::updateUndoCommands() {
-    QAction* undo = MenuItem(QStringLiteral("mnuEditUndo"));
-    QAction* redo = MenuItem(QStringLiteral("mnuEditRedo"));
+    QAction* undo = menuItem(QStringLiteral("mnuEditUndo"));
+    QAction* redo = menuItem(QStringLiteral("mnuEditRedo"));
     if (!undo || !redo)
         return;
     const frmDocument* document = currentDocument(MDIClient());

@@ -19,7 +19,7 @@
 namespace {
 // Asks for a file, then opens it in a new numbered window. Cancelling makes no window; a file
 // that cannot be read leaves the new window empty and untitled.
-void OpenDocumentCommand(frmMain* main, const QString& title, const QString& filter) {
+void openDocumentCommand(frmMain* main, const QString& title, const QString& filter) {
     CommonDialog& dialog = *main->dlgCommonDialog;
     dialog.DialogTitle = title;
     dialog.CancelError = false;
@@ -29,7 +29,7 @@ void OpenDocumentCommand(frmMain* main, const QString& title, const QString& fil
         return;
     const QString path = QDir::toNativeSeparators(dialog.FileName);
     // A folder, FIFO, socket or device is refused before anything is opened or made.
-    if (const PathKind kind = KindOfPath(path);
+    if (const PathKind kind = kindOfPath(path);
         kind != PathKind::Regular && kind != PathKind::Missing) {
         MsgBox(kind == PathKind::Folder ? FileErrors::isFolder(path)
                                         : FileErrors::notOrdinaryFile(path, int(kind)),
@@ -38,15 +38,15 @@ void OpenDocumentCommand(frmMain* main, const QString& title, const QString& fil
     }
 
     frmDocument* document = main->NewDocumentWindow();
-    if (!ReadDocumentFile(document, path))
+    if (!readDocumentFile(document, path))
         return;
     document->setCaption(path);
     HighlightTags(document->rtfDocument);
 }
 
 // Save, Save As and Export have nothing to write unless the active child is a document.
-frmDocument* DocumentToSave(const frmMain* main, const QString& nothingMessage) {
-    frmDocument* document = main->ActiveDocument();
+frmDocument* documentToSave(const frmMain* main, const QString& nothingMessage) {
+    frmDocument* document = main->activeDocument();
     if (!document)
         MsgBox(nothingMessage);
     return document;
@@ -54,31 +54,31 @@ frmDocument* DocumentToSave(const frmMain* main, const QString& nothingMessage) 
 } // namespace
 
 void frmMain::mnuFileOpenHTML_Click() {
-    OpenDocumentCommand(this, QStringLiteral("HTML dokumentum megnyitása..."),
+    openDocumentCommand(this, QStringLiteral("HTML dokumentum megnyitása..."),
                         FileFilters::HtmlOpen);
 }
 
 void frmMain::mnuFileOpenTemplate_Click() {
-    OpenDocumentCommand(this, QStringLiteral("Sablon megnyitása..."), FileFilters::Template);
+    openDocumentCommand(this, QStringLiteral("Sablon megnyitása..."), FileFilters::Template);
 }
 
 void frmMain::mnuFileSave_Click() {
     if (frmDocument* document =
-            DocumentToSave(this, QStringLiteral("A semmit nem tudod elmenteni")))
-        SaveDocument(*dlgCommonDialog, document);
+            documentToSave(this, QStringLiteral("A semmit nem tudod elmenteni")))
+        saveDocument(*dlgCommonDialog, document);
 }
 
 void frmMain::mnuFileSaveAs_Click() {
     // English and worded apart from Save's message: the system's own text, kept as it is.
-    frmDocument* document = DocumentToSave(this, QStringLiteral("You cannot save the nothing"));
+    frmDocument* document = documentToSave(this, QStringLiteral("You cannot save the nothing"));
     if (!document)
         return;
-    const QString path = AskSaveFileName(*dlgCommonDialog, QStringLiteral("Mentés másnéven..."),
+    const QString path = askSaveFileName(*dlgCommonDialog, QStringLiteral("Mentés másnéven..."),
                                          FileFilters::HtmlSave, document);
     if (path.isEmpty())
         return;
     // Bound to the new name only once it holds the text.
-    if (WriteDocumentFile(document, path) != SaveOutcome::Saved)
+    if (writeDocumentFile(document, path) != SaveOutcome::Saved)
         return;
     document->setCaption(path);
     document->rtfDocument->document()->setModified(false); // on disk: no recovery copy needed
@@ -86,21 +86,21 @@ void frmMain::mnuFileSaveAs_Click() {
 }
 
 void frmMain::mnuFileExportToTemplate_Click() {
-    frmDocument* document = DocumentToSave(this, QStringLiteral("Nincs mit exportálnod!"));
+    frmDocument* document = documentToSave(this, QStringLiteral("Nincs mit exportálnod!"));
     if (!document)
         return;
-    const QString path = AskSaveFileName(*dlgCommonDialog, QStringLiteral("Sablonba exportál..."),
+    const QString path = askSaveFileName(*dlgCommonDialog, QStringLiteral("Sablonba exportál..."),
                                          FileFilters::Template, document);
     if (path.isEmpty())
         return;
-    WriteDocumentFile(document, path); // a copy: the window stays bound where it was
+    writeDocumentFile(document, path); // a copy: the window stays bound where it was
 }
 
-void frmMain::OpenAtStartup(const QString& path) {
+void frmMain::openAtStartup(const QString& path) {
     // Runs while the main window loads, before it is shown: the first window may not be active
     // yet.
-    frmDocument* document = ActiveDocument();
-    for (QMdiSubWindow* child : ChildForms()) {
+    frmDocument* document = activeDocument();
+    for (QMdiSubWindow* child : childForms()) {
         if (document)
             break;
         document = qobject_cast<frmDocument*>(child);
@@ -108,12 +108,12 @@ void frmMain::OpenAtStartup(const QString& path) {
     // Read and scanned while the splash showed, when the start procedure could (the same text
     // and the same messages as reading it now).
     std::optional<TagScan> scan;
-    if (!document || !StartupFile::ReadDocumentFile(document, path, &scan))
+    if (!document || !StartupFile::readDocumentFile(document, path, &scan))
         return;                 // the empty first document stays
     document->setCaption(path); // the argument as typed
     document->setUnchanged(true);
     if (scan)
-        ApplyTagScan(document->rtfDocument, *scan);
+        applyTagScan(document->rtfDocument, *scan);
     else
         HighlightTags(document->rtfDocument);
 }

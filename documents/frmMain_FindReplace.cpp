@@ -41,20 +41,20 @@ void frmMain::setUpAddedCommands() {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }
-    connect(m_findNextAction, &QAction::triggered, this, [this] { FindAgain(false); });
-    connect(m_findPreviousAction, &QAction::triggered, this, [this] { FindAgain(true); });
+    connect(m_findNextAction, &QAction::triggered, this, [this] { findAgain(false); });
+    connect(m_findPreviousAction, &QAction::triggered, this, [this] { findAgain(true); });
 
-    describe(MenuItem(QStringLiteral("mnuEditUndo")),
+    describe(menuItem(QStringLiteral("mnuEditUndo")),
              QStringLiteral("Az utolsó változtatás visszavonása (Ctrl+Z)"));
-    describe(MenuItem(QStringLiteral("mnuEditRedo")),
+    describe(menuItem(QStringLiteral("mnuEditRedo")),
              QStringLiteral("A visszavont változtatás újra (Ctrl+Y)"));
-    describe(MenuItem(QStringLiteral("mnuEditSelectAll")),
+    describe(menuItem(QStringLiteral("mnuEditSelectAll")),
              QStringLiteral("A dokumentum teljes szövegének kijelölése"));
-    describe(MenuItem(QStringLiteral("mnuEditFind")),
+    describe(menuItem(QStringLiteral("mnuEditFind")),
              QStringLiteral("Szöveg keresése a dokumentumban (F3: következő, Shift+F3: előző)"));
-    describe(MenuItem(QStringLiteral("mnuEditReplace")),
+    describe(menuItem(QStringLiteral("mnuEditReplace")),
              QStringLiteral("Szöveg keresése és cseréje a dokumentumban"));
-    describe(MenuItem(QStringLiteral("mnuExtrasPreview")),
+    describe(menuItem(QStringLiteral("mnuExtrasPreview")),
              QStringLiteral("A dokumentum mostani szövege böngészőablakban, gépelés közben "
                             "frissítve (F5)"));
     for (const char* menu : {"mnuEdit", "mnuExtras"})
@@ -62,16 +62,16 @@ void frmMain::setUpAddedCommands() {
             items->setToolTipsVisible(true);
 }
 
-frmFind* frmMain::FindWindow() {
+frmFind* frmMain::findWindow() {
     if (!m_findWindow) {
         m_findWindow = new frmFind(this);
         // F3 and Shift+F3 work while the find window has the focus, too.
         m_findWindow->addAction(m_findNextAction);
         m_findWindow->addAction(m_findPreviousAction);
-        connect(m_findWindow, &frmFind::FindNextClicked, this,
-                [this] { FindAgain(m_findWindow->Options().backwards); });
-        connect(m_findWindow, &frmFind::ReplaceClicked, this, &frmMain::replaceOnce);
-        connect(m_findWindow, &frmFind::ReplaceAllClicked, this, &frmMain::replaceAll);
+        connect(m_findWindow, &frmFind::findNextClicked, this,
+                [this] { findAgain(m_findWindow->options().backwards); });
+        connect(m_findWindow, &frmFind::replaceClicked, this, &frmMain::replaceOnce);
+        connect(m_findWindow, &frmFind::replaceAllClicked, this, &frmMain::replaceAll);
     }
     return m_findWindow;
 }
@@ -90,31 +90,31 @@ void offerSelection(frmFind* find, const QMdiArea* area) {
 } // namespace
 
 void frmMain::mnuEditFind_Click() {
-    offerSelection(FindWindow(), MDIClient());
-    FindWindow()->ShowFind();
+    offerSelection(findWindow(), MDIClient());
+    findWindow()->showFind();
 }
 
 void frmMain::mnuEditReplace_Click() {
-    offerSelection(FindWindow(), MDIClient());
-    FindWindow()->ShowReplace();
+    offerSelection(findWindow(), MDIClient());
+    findWindow()->showReplace();
 }
 
-void frmMain::FindAgain(bool backwards) {
-    frmFind* find = FindWindow();
+void frmMain::findAgain(bool backwards) {
+    frmFind* find = findWindow();
     if (find->txtFind->text().isEmpty()) {
-        find->ShowFind(); // nothing to look for yet: ask for it
+        find->showFind(); // nothing to look for yet: ask for it
         return;
     }
     auto* document = qobject_cast<frmDocument*>(MDIClient()->currentSubWindow());
     if (!document)
         return;
-    const TextSearch search(find->Options());
+    const TextSearch search(find->options());
     if (!search.isValid()) {
         statusBar()->showMessage(search.errorString(), kStatusMessageMs);
         return;
     }
     const FindReplace::Found found =
-        FindReplace::FindNext(document->rtfDocument, search, backwards);
+        FindReplace::findNext(document->rtfDocument, search, backwards);
     if (!found.found)
         statusBar()->showMessage(QStringLiteral("Nem található: ") + quoted(find->txtFind->text()),
                                  kStatusMessageMs);
@@ -131,22 +131,22 @@ void frmMain::replaceOnce() {
     auto* document = qobject_cast<frmDocument*>(MDIClient()->currentSubWindow());
     if (!document)
         return;
-    const TextSearch search(m_findWindow->Options());
-    FindReplace::ReplaceSelection(document->rtfDocument, search, m_findWindow->ReplaceWith());
-    FindAgain(m_findWindow->Options().backwards);
+    const TextSearch search(m_findWindow->options());
+    FindReplace::replaceSelection(document->rtfDocument, search, m_findWindow->replaceWith());
+    findAgain(m_findWindow->options().backwards);
 }
 
 void frmMain::replaceAll() {
     auto* document = qobject_cast<frmDocument*>(MDIClient()->currentSubWindow());
     if (!document)
         return;
-    const TextSearch search(m_findWindow->Options());
+    const TextSearch search(m_findWindow->options());
     if (!search.isValid()) {
         statusBar()->showMessage(search.errorString(), kStatusMessageMs);
         return;
     }
-    const int count = FindReplace::ReplaceAll(
-        document->rtfDocument, search, m_findWindow->ReplaceWith(), m_findWindow->SelectionOnly());
+    const int count = FindReplace::replaceAll(
+        document->rtfDocument, search, m_findWindow->replaceWith(), m_findWindow->selectionOnly());
     if (count == 0)
         statusBar()->showMessage(QStringLiteral("Nem található: ") +
                                      quoted(m_findWindow->txtFind->text()),

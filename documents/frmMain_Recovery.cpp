@@ -34,11 +34,11 @@ frmDocument* restore(frmMain* main, const RecoveryCopy& copy) {
 }
 } // namespace
 
-void frmMain::RecoverDocuments() {
+void frmMain::recoverDocuments() {
     const QDateTime now = QDateTime::currentDateTime();
-    RecoveryStore::PurgeSetAside(now);
+    RecoveryStore::purgeSetAside(now);
     std::vector<RecoveryStore::OrphanedSession> sessions =
-        RecoveryStore::ClaimOrphanedSessions(m_journal->sessionFolder());
+        RecoveryStore::claimOrphanedSessions(m_journal->sessionFolder());
 
     std::vector<FoundCopy> found;
     for (const RecoveryStore::OrphanedSession& session : sessions) {
@@ -46,8 +46,8 @@ void frmMain::RecoverDocuments() {
             QByteArray bytes;
             QString reason;
             std::optional<RecoveryCopy> copy;
-            if (RecoveryStore::ReadCopy(path, &bytes, &reason))
-                copy = DecodeRecoveryCopy(bytes, &reason);
+            if (RecoveryStore::readCopy(path, &bytes, &reason))
+                copy = decodeRecoveryCopy(bytes, &reason);
             if (!copy) {
                 // Kept where it is: a newer version of the program, or the user, may still read it.
                 MsgBox(QStringLiteral("A(z) \"%1\" helyreállítási másolat nem olvasható (%2), "
@@ -76,9 +76,9 @@ void frmMain::RecoverDocuments() {
                 for (const QString& path : handled)
                     QFile::remove(path);
         } else {
-            RecoveryStore::SetAside(handled, now);
+            RecoveryStore::setAside(handled, now);
         }
     }
     for (RecoveryStore::OrphanedSession& session : sessions)
-        RecoveryStore::Release(session);
+        RecoveryStore::release(session);
 }

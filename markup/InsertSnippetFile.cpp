@@ -6,12 +6,12 @@
 #include "controls/TextFileCodec.h"
 #include "documents/frmDocument.h"
 
-bool ReadSnippetFile(const QString& path, QString* text, QString* errorMessage) {
+bool readSnippetFile(const QString& path, QString* text, QString* errorMessage) {
     // Snippets share the editor's size limit, so a stray huge file cannot swamp the document.
     QByteArray bytes;
-    if (!ReadRegularFile(path, RichTextBox::MaximumFileSize, &bytes, errorMessage))
+    if (!readRegularFile(path, RichTextBox::MaximumFileSize, &bytes, errorMessage))
         return false;
-    *text = DecodeSnippetFile(bytes).text;
+    *text = decodeSnippetFile(bytes).text;
     return true;
 }
 
@@ -21,7 +21,7 @@ void InsertSnippetFile(frmDocument* document, const QString& path) {
 
     QString text;
     QString error;
-    if (!ReadSnippetFile(path, &text, &error)) {
+    if (!readSnippetFile(path, &text, &error)) {
         MsgBox(error, vbOKOnly | vbExclamation);
         return;
     }

@@ -13,4 +13,4 @@ void InsertSnippetFile(frmDocument* document, const QString& path);
 
 // The decoded text of a snippet file, or nothing with a Hungarian reason in errorMessage. The
 // file is closed again before this returns.
-bool ReadSnippetFile(const QString& path, QString* text, QString* errorMessage);
+bool readSnippetFile(const QString& path, QString* text, QString* errorMessage);

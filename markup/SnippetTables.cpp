@@ -46,15 +46,15 @@ constexpr std::array<SnippetEntry, 12> kScripting = {{
 }};
 } // namespace
 
-std::span<const SnippetEntry> HTMLTagsSnippets() {
+std::span<const SnippetEntry> htmlTagsSnippets() {
     return kHTMLTags;
 }
 
-std::span<const SnippetEntry> ScriptingSnippets() {
+std::span<const SnippetEntry> scriptingSnippets() {
     return kScripting;
 }
 
-QString SnippetPath(std::span<const SnippetEntry> table, const QString& key) {
+QString snippetPath(std::span<const SnippetEntry> table, const QString& key) {
     for (const SnippetEntry& entry : table)
         if (key == QLatin1String(entry.key)) // QString == QLatin1String compares case-sensitively
             return QString::fromLatin1(entry.relativePath);

@@ -11,8 +11,8 @@ struct SnippetEntry {
     const char* relativePath; // below the program folder, as "\tags\table.tag"
 };
 
-std::span<const SnippetEntry> HTMLTagsSnippets();
-std::span<const SnippetEntry> ScriptingSnippets();
+std::span<const SnippetEntry> htmlTagsSnippets();
+std::span<const SnippetEntry> scriptingSnippets();
 
 // The scripting entry that has no file yet and answers with a message instead.
 inline constexpr const char* VBScriptBetaKey = "vbs_beta";
@@ -22,4 +22,4 @@ inline constexpr const char* NoVBScriptsMessage = "There are no VBScripts yet!";
 inline constexpr const char* LogoSnippet = "\\extras\\wbxlogo.tvx";
 
 // The relative path of the key's file, or an empty string for a key not in the table.
-QString SnippetPath(std::span<const SnippetEntry> table, const QString& key);
+QString snippetPath(std::span<const SnippetEntry> table, const QString& key);

@@ -1,5 +1,5 @@
 // The HTML tags and scripting toolbars and the logo command of the main window. The browser
-// window is a child window too; only a document (ActiveDocument) takes snippets.
+// window is a child window too; only a document (activeDocument) takes snippets.
 
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
@@ -9,10 +9,10 @@
 
 // Only the drop-down entries act; a press on a button's face is not handled here.
 void frmMain::tbHTMLTags_ButtonMenuClick(const QString& key) {
-    const QString relativePath = SnippetPath(HTMLTagsSnippets(), key);
+    const QString relativePath = snippetPath(htmlTagsSnippets(), key);
     if (relativePath.isEmpty())
         return;
-    InsertSnippetFile(ActiveDocument(), modGeneral::ProgramFile(relativePath));
+    InsertSnippetFile(activeDocument(), modGeneral::programFile(relativePath));
 }
 
 void frmMain::tbScripting_ButtonMenuClick(const QString& key) {
@@ -20,12 +20,12 @@ void frmMain::tbScripting_ButtonMenuClick(const QString& key) {
         MsgBox(QString::fromLatin1(NoVBScriptsMessage), vbOKOnly | vbInformation);
         return;
     }
-    const QString relativePath = SnippetPath(ScriptingSnippets(), key);
+    const QString relativePath = snippetPath(scriptingSnippets(), key);
     if (relativePath.isEmpty())
         return;
-    InsertSnippetFile(ActiveDocument(), modGeneral::ProgramFile(relativePath));
+    InsertSnippetFile(activeDocument(), modGeneral::programFile(relativePath));
 }
 
 void frmMain::mnuExtrasLogo_Click() {
-    InsertSnippetFile(ActiveDocument(), modGeneral::ProgramFile(QString::fromLatin1(LogoSnippet)));
+    InsertSnippetFile(activeDocument(), modGeneral::programFile(QString::fromLatin1(LogoSnippet)));
 }

@@ -1,6 +1,6 @@
 #include "resources/MainMenu.h"
 
-const std::vector<MenuItemDefinition>& MainMenuDefinition() {
+const std::vector<MenuItemDefinition>& mainMenuDefinition() {
     static const std::vector<MenuItemDefinition> menu = {
         {0, "mnuFile", "&Fájl", nullptr, false, false},
         {1, "mnuFileNew", "&Új", "Ctrl+N", false, false},
@@ -64,7 +64,7 @@ const std::vector<MenuItemDefinition>& MainMenuDefinition() {
     return menu;
 }
 
-const std::vector<ToolButtonDefinition>& StandardToolbarDefinition() {
+const std::vector<ToolButtonDefinition>& standardToolbarDefinition() {
     static const std::vector<ToolButtonDefinition> buttons = {
         {"New", ":/icons/standard/New.png", "Új dokumentum (Ctrl+N)", "Új dokumentum"},
         {"Open", ":/icons/standard/Open.png", "HTML dokumentum megnyitása (Ctrl+H)",
@@ -80,7 +80,7 @@ const std::vector<ToolButtonDefinition>& StandardToolbarDefinition() {
     return buttons;
 }
 
-const std::vector<DropDownButtonDefinition>& HTMLTagsToolbarDefinition() {
+const std::vector<DropDownButtonDefinition>& htmlTagsToolbarDefinition() {
     static const std::vector<DropDownButtonDefinition> buttons = {
         {"Dokumentum",
          "Dokumentumokkal kapcsolatos tag-ek",
@@ -115,7 +115,7 @@ const std::vector<DropDownButtonDefinition>& HTMLTagsToolbarDefinition() {
     return buttons;
 }
 
-const std::vector<DropDownButtonDefinition>& ScriptingToolbarDefinition() {
+const std::vector<DropDownButtonDefinition>& scriptingToolbarDefinition() {
     static const std::vector<DropDownButtonDefinition> buttons = {
         {"Beszúr",
          "Szkript beszúrása",

@@ -13,7 +13,7 @@ struct MenuItemDefinition {
     bool checkable;
 };
 
-const std::vector<MenuItemDefinition>& MainMenuDefinition();
+const std::vector<MenuItemDefinition>& mainMenuDefinition();
 
 struct ToolButtonDefinition {
     const char* key;     // dispatch key; nullptr for a separator
@@ -22,7 +22,7 @@ struct ToolButtonDefinition {
     const char* meaning; // accessible name of a picture button
 };
 
-const std::vector<ToolButtonDefinition>& StandardToolbarDefinition();
+const std::vector<ToolButtonDefinition>& standardToolbarDefinition();
 
 struct ButtonMenuDefinition {
     const char* text;
@@ -36,5 +36,5 @@ struct DropDownButtonDefinition {
     std::vector<ButtonMenuDefinition> entries;
 };
 
-const std::vector<DropDownButtonDefinition>& HTMLTagsToolbarDefinition();
-const std::vector<DropDownButtonDefinition>& ScriptingToolbarDefinition();
+const std::vector<DropDownButtonDefinition>& htmlTagsToolbarDefinition();
+const std::vector<DropDownButtonDefinition>& scriptingToolbarDefinition();

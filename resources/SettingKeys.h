@@ -1,6 +1,6 @@
 #pragma once
 // Every setting the program keeps: its section, its key and the default a reader uses while the
-// key is absent. All of them live under the application name (ProgramInfo's AppName).
+// key is absent. All of them live under the application name (ProgramInfo's appName).
 
 #include <QString>
 

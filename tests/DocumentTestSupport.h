@@ -15,28 +15,28 @@
 
 namespace DocumentTest {
 
-inline void Run(frmMain* main, const char* menuItem) {
-    QAction* action = main->MenuItem(QString::fromLatin1(menuItem));
+inline void runCommand(frmMain* main, const char* menuItem) {
+    QAction* action = main->menuItem(QString::fromLatin1(menuItem));
     QVERIFY2(action, menuItem);
     action->trigger();
     // Closed windows are deleted later; let that happen before the next look at the children.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-inline RichTextBox* Editor(frmMain* main) {
-    frmDocument* document = main->ActiveDocument();
+inline RichTextBox* activeEditor(frmMain* main) {
+    frmDocument* document = main->activeDocument();
     return document ? document->rtfDocument : nullptr;
 }
 
-inline QStringList Captions(frmMain* main) {
+inline QStringList captions(frmMain* main) {
     QStringList captions;
-    for (QMdiSubWindow* child : main->ChildForms())
+    for (QMdiSubWindow* child : main->childForms())
         captions << child->windowTitle();
     return captions;
 }
 
 // A child window that is not a document (a browser window stands in like this).
-inline QMdiSubWindow* AddOtherChild(frmMain* main) {
+inline QMdiSubWindow* addOtherChild(frmMain* main) {
     auto* child = new QMdiSubWindow;
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setWidget(new QWidget);
@@ -47,7 +47,7 @@ inline QMdiSubWindow* AddOtherChild(frmMain* main) {
     return child;
 }
 
-inline QString Native(const QString& path) {
+inline QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 

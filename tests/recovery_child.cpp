@@ -42,7 +42,7 @@ bool copyOnDisk(const RecoveryJournal* journal, const frmDocument* document) {
     QFile file(journal->copyPath(document));
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const auto copy = DecodeRecoveryCopy(file.readAll(), nullptr);
+    const auto copy = decodeRecoveryCopy(file.readAll(), nullptr);
     QString text = document->rtfDocument->documentText();
     text.replace(QChar(QChar::ParagraphSeparator), QLatin1Char('\n'));
     return copy && copy->text == text;
@@ -50,9 +50,9 @@ bool copyOnDisk(const RecoveryJournal* journal, const frmDocument* document) {
 } // namespace
 
 int main(int argc, char** argv) {
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
     const QStringList args = app.arguments();
     if (args.size() != 6)
         return 2;
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     main->show();
     (void)QTest::qWaitForWindowExposed(main);
 
-    auto* page = qobject_cast<frmDocument*>(main->ChildForms().value(0));
+    auto* page = qobject_cast<frmDocument*>(main->childForms().value(0));
     if (!page)
         return 3;
     type(page->rtfDocument, args[4]);
@@ -82,11 +82,11 @@ int main(int argc, char** argv) {
 
     QElapsedTimer waited;
     waited.start();
-    while (!copyOnDisk(main->Journal(), page) || !copyOnDisk(main->Journal(), untitled)) {
+    while (!copyOnDisk(main->journal(), page) || !copyOnDisk(main->journal(), untitled)) {
         if (waited.elapsed() > 30000)
             return 4;
         QTest::qWait(20);
     }
-    QTextStream(stdout) << "READY " << main->Journal()->sessionFolder() << Qt::endl;
+    QTextStream(stdout) << "READY " << main->journal()->sessionFolder() << Qt::endl;
     return app.exec();
 }

@@ -67,14 +67,14 @@ private slots:
         TestEnv env;
         frmAbout dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Névjegy..."));
-        QCOMPARE(dialog.size(), QSize(TwipsToPixelsX(5730), TwipsToPixelsY(4800)));
+        QCOMPARE(dialog.size(), QSize(twipsToPixelsX(5730), twipsToPixelsY(4800)));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
         QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(dialog.windowFlags() & Qt::WindowCloseButtonHint);
         QVERIFY(!dialog.windowIcon().isNull());
         QCOMPARE(dialog.picIcon->pixmap().size(), QSize(32, 32));
-        QCOMPARE(dialog.picIcon->geometry().topLeft(), TwipsRect(240, 240, 540, 540).topLeft());
+        QCOMPARE(dialog.picIcon->geometry().topLeft(), twipsRect(240, 240, 540, 540).topLeft());
 
         QCOMPARE(dialog.lblTitle->text(), QStringLiteral("Tarvelon's Webrix"));
         QCOMPARE(dialog.lblTitle->font().family(), QStringLiteral("Ashbury"));
@@ -103,7 +103,7 @@ private slots:
         QCOMPARE(dialog.cmdOK->text(), QStringLiteral("OK"));
         QCOMPARE(dialog.cmdSysInfo->text(), QStringLiteral("Rendszerinformáció..."));
         QVERIFY(dialog.cmdOK->isDefault());
-        QCOMPARE(dialog.cmdSysInfo->geometry(), TwipsRect(3000, 4080, 2655, 375));
+        QCOMPARE(dialog.cmdSysInfo->geometry(), twipsRect(3000, 4080, 2655, 375));
 
         // The links: bold, underlined, highlight colour, each with the maker's address.
         const QColor highlight = QApplication::palette().color(QPalette::Highlight);
@@ -122,24 +122,24 @@ private slots:
         QVERIFY(Texts::MakerHomePageAddress.contains(dialog.hypHomepage->Caption()));
         QCOMPARE(dialog.hypEmail->Caption(), Texts::MakerEmailAddress);
         QCOMPARE(dialog.vbwHyperlink1->Caption(), Texts::BugReportAddress);
-        QCOMPARE(dialog.hypEmail->geometry().topLeft(), TwipsRect(1680, 3360, 0, 0).topLeft());
+        QCOMPARE(dialog.hypEmail->geometry().topLeft(), twipsRect(1680, 3360, 0, 0).topLeft());
     }
 
     void etchedLinesAreDrawn() {
         TestEnv env;
         frmAbout dialog;
         const QImage image = dialog.grab().toImage();
-        const int x = TwipsToPixelsX(3000);
+        const int x = twipsToPixelsX(3000);
         const QColor grey(128, 128, 128);
         const QColor base = dialog.palette().color(QPalette::Base);
-        const int line1 = TwipsToPixelsY(2280);
+        const int line1 = twipsToPixelsY(2280);
         QCOMPARE(image.pixelColor(x, line1), grey);
         QCOMPARE(image.pixelColor(x, line1 + 1), QColor(Qt::white));
-        const int line2 = TwipsToPixelsY(2880);
+        const int line2 = twipsToPixelsY(2880);
         QCOMPARE(image.pixelColor(x, line2), grey);
         QCOMPARE(image.pixelColor(x, line2 + 1), base);
         // Both end inside the window, short of its edges.
-        QVERIFY(image.pixelColor(TwipsToPixelsX(60), line1) != grey);
+        QVERIFY(image.pixelColor(twipsToPixelsX(60), line1) != grey);
         QVERIFY(image.pixelColor(dialog.width() - 2, line2) != grey);
     }
 
@@ -164,7 +164,7 @@ private slots:
     void menuShowsTheBoxModalOverTheMainWindow() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QAction* item = main->MenuItem(QStringLiteral("mnuHelpAbout"));
+        QAction* item = main->menuItem(QStringLiteral("mnuHelpAbout"));
         QVERIFY(item);
         QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
         for (int showing = 0; showing < 2; ++showing) {
@@ -195,19 +195,19 @@ private slots:
             qScopeGuard([] { QDesktopServices::unsetUrlHandler(QStringLiteral("mailto")); });
         frmMain* main = env.createMainWindow();
         frmAbout dialog(main);
-        connect(&dialog, &frmAbout::linkRequested, main, &frmMain::OpenLinkWindow);
+        connect(&dialog, &frmAbout::linkRequested, main, &frmMain::openLinkWindow);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        const qsizetype before = main->ChildForms().size();
+        const qsizetype before = main->childForms().size();
         QTest::mouseClick(dialog.hypHomepage, Qt::LeftButton);
-        QCOMPARE(main->ChildForms().size(), before + 1);
+        QCOMPARE(main->childForms().size(), before + 1);
         QTest::mouseClick(dialog.hypHomepage, Qt::LeftButton);
-        QCOMPARE(main->ChildForms().size(), before + 2);
+        QCOMPARE(main->childForms().size(), before + 2);
         QTest::mouseClick(dialog.hypEmail, Qt::LeftButton);
-        QCOMPARE(main->ChildForms().size(), before + 3);
+        QCOMPARE(main->childForms().size(), before + 3);
         // The bug-report label has no handler of its own.
         QTest::mouseClick(dialog.vbwHyperlink1, Qt::LeftButton);
-        QCOMPARE(main->ChildForms().size(), before + 3);
+        QCOMPARE(main->childForms().size(), before + 3);
         QVERIFY(dialog.isVisible());
         QVERIFY(env.messages.isEmpty());
         // A browser that hands the e-mail link on gives it the maker's address.

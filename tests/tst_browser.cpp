@@ -121,7 +121,7 @@ QStringList listEntries(const QComboBox* box) {
 
 QList<frmBuiltInBrowser*> browserWindows(frmMain* main) {
     QList<frmBuiltInBrowser*> windows;
-    for (QMdiSubWindow* child : main->ChildForms())
+    for (QMdiSubWindow* child : main->childForms())
         if (auto* browser = qobject_cast<frmBuiltInBrowser*>(child))
             windows << browser;
     return windows;
@@ -180,9 +180,9 @@ private slots:
         TestEnv env;
         LocalSite site;
         frmMain* main = mainWithStartPage(env, site.address("/a"));
-        QCOMPARE(main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->shortcut(),
+        QCOMPARE(main->menuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->shortcut(),
                  QKeySequence(QStringLiteral("Ctrl+B")));
-        main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+        main->menuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
 
         frmBuiltInBrowser* window = sharedBrowser(main);
         QVERIFY(window);
@@ -211,8 +211,8 @@ private slots:
         QCOMPARE(window->lblAddress->text(), QStringLiteral("&Address:"));
         QCOMPARE(window->lblAddress->buddy(), window->cboAddress);
         QVERIFY(window->cboAddress->isEditable());
-        QCOMPARE(window->cboAddress->pos(), QPoint(TwipsToPixelsX(50), TwipsToPixelsY(330)));
-        QCOMPARE(window->brwWebBrowser->pos(), QPoint(TwipsToPixelsX(45), TwipsToPixelsY(1320)));
+        QCOMPARE(window->cboAddress->pos(), QPoint(twipsToPixelsX(50), twipsToPixelsY(330)));
+        QCOMPARE(window->brwWebBrowser->pos(), QPoint(twipsToPixelsX(45), twipsToPixelsY(1320)));
         QCOMPARE(window->tbToolBar->iconSize(), QSize(24, 24));
         const QStringList keys = {"Back", "Forward", "Stop",    "Refresh",
                                   "Home", "Search",  "Tarvelon"};
@@ -243,10 +243,10 @@ private slots:
         TestEnv env;
         LocalSite site;
         frmMain* main = mainWithStartPage(env, site.address("/a"));
-        main->MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+        main->menuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
         frmBuiltInBrowser* window = sharedBrowser(main);
         QTRY_VERIFY_WITH_TIMEOUT(settledAt(window, QStringLiteral("Page /a")), kLoadTimeout);
-        QAction* webServer = main->MenuItem(QStringLiteral("mnuModulesWebServer"));
+        QAction* webServer = main->menuItem(QStringLiteral("mnuModulesWebServer"));
         QObject::disconnect(webServer, &QAction::triggered, main, nullptr);
         QSignalSpy started(webServer, &QAction::triggered);
 
@@ -299,7 +299,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(blank->windowTitle(), QString());
         QVERIFY(blank->brwWebBrowser->url().isEmpty());
-        QCOMPARE(blank->cboAddress->pos(), QPoint(TwipsToPixelsX(50), TwipsToPixelsY(330)));
+        QCOMPARE(blank->cboAddress->pos(), QPoint(twipsToPixelsX(50), twipsToPixelsY(330)));
 
         // The maker's button still works in the blank window.
         pressButton(blank, QStringLiteral("Tarvelon"));
@@ -310,12 +310,12 @@ private slots:
         QCOMPARE(blank->cboAddress->currentText(), QString());
 
         // A browser window counts as an open child: File > Exit refuses.
-        for (QMdiSubWindow* child : main->ChildForms())
+        for (QMdiSubWindow* child : main->childForms())
             if (auto* document = qobject_cast<frmDocument*>(child))
                 document->Unload();
-        QTRY_COMPARE(main->ChildForms().size(), 1);
+        QTRY_COMPARE(main->childForms().size(), 1);
         QSignalSpy unloaded(main, &frmMain::unloaded);
-        main->MenuItem(QStringLiteral("mnuFileExit"))->trigger();
+        main->menuItem(QStringLiteral("mnuFileExit"))->trigger();
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(unloaded.size(), 0);
     }
@@ -359,8 +359,8 @@ private slots:
         TestEnv env;
         LocalSite site;
         frmMain* main = mainWithStartPage(env, site.address("/a"));
-        main->OpenLinkWindow(site.address("/b"));
-        main->OpenLinkWindow(site.address("/b"));
+        main->openLinkWindow(site.address("/b"));
+        main->openLinkWindow(site.address("/b"));
         const QList<frmBuiltInBrowser*> windows = browserWindows(main);
         QCOMPARE(windows.size(), 2);
         QVERIFY(!main->BuiltInBrowser);
@@ -387,7 +387,7 @@ private slots:
         QVERIFY(m_blocker.wasAsked(Texts::MakerSiteAddress));
 
         // A link that is no address at all still opens a window that keeps working.
-        main->OpenLinkWindow(QStringLiteral(":: \x01 nonsense ::"));
+        main->openLinkWindow(QStringLiteral(":: \x01 nonsense ::"));
         auto* odd = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
         QVERIFY(odd && !windows.contains(odd));
         QTRY_VERIFY_WITH_TIMEOUT(!odd->timTimer->isActive(), kLoadTimeout);
@@ -539,17 +539,17 @@ private slots:
         QWidget* client = window->widget();
         for (const QSize size : {QSize(700, 500), QSize(400, 300), QSize(60, 40), QSize(20, 20)}) {
             window->resize(size);
-            const double width = PixelsToTwipsX(client->width());
-            const double height = PixelsToTwipsY(client->height());
+            const double width = pixelsToTwipsX(client->width());
+            const double height = pixelsToTwipsY(client->height());
             QCOMPARE(window->tbToolBar->width(), client->width());
             QCOMPARE(window->picAddress->width(), client->width());
-            QCOMPARE(window->cboAddress->width(), TwipsToPixelsX(std::max(0.0, width - 100)));
-            QCOMPARE(window->brwWebBrowser->width(), TwipsToPixelsX(std::max(0.0, width - 100)));
+            QCOMPARE(window->cboAddress->width(), twipsToPixelsX(std::max(0.0, width - 100)));
+            QCOMPARE(window->brwWebBrowser->width(), twipsToPixelsX(std::max(0.0, width - 100)));
             QCOMPARE(window->brwWebBrowser->height(),
-                     TwipsToPixelsY(std::max(0.0, height - 1215 - 100)));
+                     twipsToPixelsY(std::max(0.0, height - 1215 - 100)));
             QVERIFY(window->brwWebBrowser->width() >= 0 && window->brwWebBrowser->height() >= 0);
             QCOMPARE(window->brwWebBrowser->pos(),
-                     QPoint(TwipsToPixelsX(45), TwipsToPixelsY(1320)));
+                     QPoint(twipsToPixelsX(45), twipsToPixelsY(1320)));
         }
         window->showMinimized();
         window->showNormal();

@@ -14,16 +14,16 @@
 using namespace DocumentTest;
 
 namespace {
-QClipboard* Clipboard() {
+QClipboard* clipboard() {
     return QGuiApplication::clipboard();
 }
 
-void Select(RichTextBox* editor, int start, int length) {
+void selectRange(RichTextBox* editor, int start, int length) {
     editor->setSelStart(start);
     editor->setSelLength(length);
 }
 
-QAction* ToolbarButton(frmMain* main, const QString& key) {
+QAction* toolbarButton(frmMain* main, const QString& key) {
     for (QAction* button : main->tbStandard->Buttons())
         if (button->property("Key").toString() == key)
             return button;
@@ -37,33 +37,33 @@ private slots:
     void cutPutsTheSelectionOnTheClipboardAndMarksTheDocumentChanged() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("a<b>c"));
-        main->ActiveDocument()->setUnchanged(true);
-        Select(editor, 1, 3);
+        main->activeDocument()->setUnchanged(true);
+        selectRange(editor, 1, 3);
 
-        Run(main, "mnuEditCut");
+        runCommand(main, "mnuEditCut");
 
-        QCOMPARE(Clipboard()->text(), QStringLiteral("<b>"));
+        QCOMPARE(clipboard()->text(), QStringLiteral("<b>"));
         QCOMPARE(editor->Text(), QStringLiteral("ac"));
         QCOMPARE(editor->SelLength(), 0);
-        QVERIFY(!main->ActiveDocument()->Unchanged());
-        Run(main, "mnuFileClose");
+        QVERIFY(!main->activeDocument()->unchanged());
+        runCommand(main, "mnuFileClose");
         QCOMPARE(env.messages.size(), 1); // the save question
     }
 
     void copyOfNothingThenPasteDeletesTheSelection() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("abcdef"));
-        Clipboard()->setText(QStringLiteral("elozo"));
-        Select(editor, 2, 0);
-        Run(main, "mnuEditCopy");
-        QCOMPARE(Clipboard()->text(), QString());
+        clipboard()->setText(QStringLiteral("elozo"));
+        selectRange(editor, 2, 0);
+        runCommand(main, "mnuEditCopy");
+        QCOMPARE(clipboard()->text(), QString());
 
-        Select(editor, 1, 2);
-        Run(main, "mnuEditPaste");
+        selectRange(editor, 1, 2);
+        runCommand(main, "mnuEditPaste");
         QCOMPARE(editor->Text(), QStringLiteral("adef"));
         QCOMPARE(editor->SelStart(), 1);
     }
@@ -71,72 +71,72 @@ private slots:
     void pasteInsertsPlainTextAndLeavesTheCaretBehindIt() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("<p></p>"));
         auto* data = new QMimeData;
         data->setHtml(QStringLiteral("<b>vastag</b>"));
         data->setText(QStringLiteral("vastag"));
-        Clipboard()->setMimeData(data);
-        Select(editor, 3, 0);
+        clipboard()->setMimeData(data);
+        selectRange(editor, 3, 0);
 
-        Run(main, "mnuEditPaste");
+        runCommand(main, "mnuEditPaste");
 
         QCOMPARE(editor->Text(), QStringLiteral("<p>vastag</p>"));
         QCOMPARE(editor->SelStart(), 9);
-        QVERIFY(!main->ActiveDocument()->Unchanged());
+        QVERIFY(!main->activeDocument()->unchanged());
     }
 
     void pasteWithOnlyAPictureOnTheClipboardDeletesTheSelection() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("abc"));
         QImage picture(4, 4, QImage::Format_RGB32);
         picture.fill(Qt::red);
-        Clipboard()->setImage(picture);
-        Select(editor, 0, 2);
-        Run(main, "mnuEditPaste");
+        clipboard()->setImage(picture);
+        selectRange(editor, 0, 2);
+        runCommand(main, "mnuEditPaste");
         QCOMPARE(editor->Text(), QStringLiteral("c"));
     }
 
     void lineBreaksSurviveCopyAndPaste() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("a\r\nb"));
-        Select(editor, 0, 4);
-        Run(main, "mnuEditCopy");
-        QCOMPARE(Clipboard()->text(), QStringLiteral("a\nb"));
+        selectRange(editor, 0, 4);
+        runCommand(main, "mnuEditCopy");
+        QCOMPARE(clipboard()->text(), QStringLiteral("a\nb"));
 
-        Select(editor, 4, 0);
-        Run(main, "mnuEditPaste");
+        selectRange(editor, 4, 0);
+        runCommand(main, "mnuEditPaste");
         QCOMPARE(editor->Text(), QStringLiteral("a\r\nba\r\nb"));
     }
 
     void theCommandsDoNothingWithoutADocument() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Run(main, "mnuFileClose");
-        Clipboard()->setText(QStringLiteral("marad"));
-        Run(main, "mnuEditCut");
-        Run(main, "mnuEditCopy");
-        Run(main, "mnuEditPaste");
-        Run(main, "mnuExtrasColorHTML");
-        QCOMPARE(Clipboard()->text(), QStringLiteral("marad"));
+        runCommand(main, "mnuFileClose");
+        clipboard()->setText(QStringLiteral("marad"));
+        runCommand(main, "mnuEditCut");
+        runCommand(main, "mnuEditCopy");
+        runCommand(main, "mnuEditPaste");
+        runCommand(main, "mnuExtrasColorHTML");
+        QCOMPARE(clipboard()->text(), QStringLiteral("marad"));
 
-        AddOtherChild(main);
-        Run(main, "mnuEditCut");
-        Run(main, "mnuEditCopy");
-        Run(main, "mnuEditPaste");
-        Run(main, "mnuExtrasColorHTML");
-        QCOMPARE(Clipboard()->text(), QStringLiteral("marad"));
+        addOtherChild(main);
+        runCommand(main, "mnuEditCut");
+        runCommand(main, "mnuEditCopy");
+        runCommand(main, "mnuEditPaste");
+        runCommand(main, "mnuExtrasColorHTML");
+        QCOMPARE(clipboard()->text(), QStringLiteral("marad"));
         QVERIFY(env.messages.isEmpty());
     }
 
     void theMenuKeysRunTheMenuCommandsInsideTheEditor() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setFocus();
         QTRY_VERIFY(editor->hasFocus());
         editor->setText(QStringLiteral("abc"));
@@ -147,46 +147,46 @@ private slots:
         };
         for (const Case& c : {Case{"mnuEditCopy", Qt::Key_C}, Case{"mnuEditCut", Qt::Key_X},
                               Case{"mnuEditPaste", Qt::Key_V}}) {
-            QSignalSpy triggered(main->MenuItem(QString::fromLatin1(c.item)), &QAction::triggered);
-            Select(editor, 0, 1);
+            QSignalSpy triggered(main->menuItem(QString::fromLatin1(c.item)), &QAction::triggered);
+            selectRange(editor, 0, 1);
             QTest::keyClick(editor, c.key, Qt::ControlModifier);
             QVERIFY2(triggered.size() == 1, c.item);
         }
         // Copy "a", cut "a", paste "a" over "b": the text went through the clipboard.
         QCOMPARE(editor->Text(), QStringLiteral("ac"));
-        QCOMPARE(Clipboard()->text(), QStringLiteral("a"));
+        QCOMPARE(clipboard()->text(), QStringLiteral("a"));
     }
 
     void theToolbarRunsTheCommandOfEachKey() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
 
-        ToolbarButton(main, "New")->trigger();
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 2"));
+        toolbarButton(main, "New")->trigger();
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 2"));
 
-        ToolbarButton(main, "Open")->trigger(); // cancelled: no window
+        toolbarButton(main, "Open")->trigger(); // cancelled: no window
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(env.dialogs[0].title, QStringLiteral("HTML dokumentum megnyitása..."));
-        QCOMPARE(main->ChildForms().size(), 2);
+        QCOMPARE(main->childForms().size(), 2);
 
-        ToolbarButton(main, "Save")->trigger();
+        toolbarButton(main, "Save")->trigger();
         QCOMPARE(env.dialogs.size(), 2);
         QCOMPARE(env.dialogs[1].title, QStringLiteral("Mentés"));
 
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("xyz"));
-        Select(editor, 0, 1);
-        ToolbarButton(main, "Copy")->trigger();
-        QCOMPARE(Clipboard()->text(), QStringLiteral("x"));
-        Select(editor, 1, 1);
-        ToolbarButton(main, "Cut")->trigger();
-        QCOMPARE(Clipboard()->text(), QStringLiteral("y"));
-        Select(editor, 0, 0);
-        ToolbarButton(main, "Paste")->trigger();
+        selectRange(editor, 0, 1);
+        toolbarButton(main, "Copy")->trigger();
+        QCOMPARE(clipboard()->text(), QStringLiteral("x"));
+        selectRange(editor, 1, 1);
+        toolbarButton(main, "Cut")->trigger();
+        QCOMPARE(clipboard()->text(), QStringLiteral("y"));
+        selectRange(editor, 0, 0);
+        toolbarButton(main, "Paste")->trigger();
         QCOMPARE(editor->Text(), QStringLiteral("yxz"));
 
         QVERIFY(env.messages.isEmpty());
-        ToolbarButton(main, "Help")->trigger();
+        toolbarButton(main, "Help")->trigger();
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].title, QStringLiteral("HIBA"));
     }
@@ -196,7 +196,7 @@ private slots:
         frmMain* main = env.createMainWindow();
         for (const char* key : {"", "new", "SAVE", "Open ", "Close", "Print"})
             main->tbStandard_ButtonClick(QString::fromLatin1(key));
-        QCOMPARE(main->ChildForms().size(), 1);
+        QCOMPARE(main->childForms().size(), 1);
         QVERIFY(env.dialogs.isEmpty());
         QVERIFY(env.messages.isEmpty());
     }
@@ -204,23 +204,23 @@ private slots:
     void theToolbarPassesTheNoDocumentCaseOn() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Run(main, "mnuFileClose");
-        ToolbarButton(main, "Save")->trigger();
+        runCommand(main, "mnuFileClose");
+        toolbarButton(main, "Save")->trigger();
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, QStringLiteral("A semmit nem tudod elmenteni"));
-        ToolbarButton(main, "Cut")->trigger();
-        ToolbarButton(main, "Paste")->trigger();
+        toolbarButton(main, "Cut")->trigger();
+        toolbarButton(main, "Paste")->trigger();
         QCOMPARE(env.messages.size(), 1);
     }
 
     void colourHtmlColoursTheActiveDocument() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("<p>a</p>"));
-        QVERIFY(Editor(main)->colourRuns().empty());
-        Run(main, "mnuExtrasColorHTML");
-        QVERIFY(!Editor(main)->colourRuns().empty());
-        QVERIFY(main->ActiveDocument()->Unchanged() == false);
+        activeEditor(main)->setText(QStringLiteral("<p>a</p>"));
+        QVERIFY(activeEditor(main)->colourRuns().empty());
+        runCommand(main, "mnuExtrasColorHTML");
+        QVERIFY(!activeEditor(main)->colourRuns().empty());
+        QVERIFY(main->activeDocument()->unchanged() == false);
     }
 };
 

@@ -16,8 +16,8 @@ const QString kSaveQuestion = QStringLiteral("El akarod menteni a változtatáso
 const QString kNothingToClose = QStringLiteral("Nincs mit bezárnod!");
 const QString kCloseFirst = QStringLiteral("Kilépés előtt zárj be minden dokumentumot!");
 
-void Type(frmMain* main, const QString& text) {
-    QTest::keyClicks(Editor(main), text);
+void typeText(frmMain* main, const QString& text) {
+    QTest::keyClicks(activeEditor(main), text);
 }
 } // namespace
 
@@ -27,60 +27,60 @@ private slots:
     void closeRightAfterStartAsksNothingThenSaysNothingIsOpen() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Run(main, "mnuFileClose");
-        QVERIFY(main->ChildForms().isEmpty());
+        runCommand(main, "mnuFileClose");
+        QVERIFY(main->childForms().isEmpty());
         QVERIFY(env.messages.isEmpty());
 
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, kNothingToClose);
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
         QCOMPARE(env.messages[0].style, int(vbOKOnly));
-        QCOMPARE(main->DocumentCounter(), 1);
+        QCOMPARE(main->documentCounter(), 1);
     }
 
     void noClosesAnEditedDocumentWithoutWriting() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Type(main, QStringLiteral("x"));
+        typeText(main, QStringLiteral("x"));
         env.queueMessageAnswer(vbNo);
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
 
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, kSaveQuestion);
         QCOMPARE(env.messages[0].style, int(vbYesNo)); // no icon
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
         QVERIFY(env.dialogs.isEmpty());
-        QVERIFY(main->ChildForms().isEmpty());
+        QVERIFY(main->childForms().isEmpty());
         QCOMPARE(QDir(env.root()).entryList(QDir::Files), QStringList());
     }
 
     void yesOnAnUntitledDocumentSavesThenCloses() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Type(main, QStringLiteral("<i>x</i>"));
+        typeText(main, QStringLiteral("<i>x</i>"));
         const QString path = env.path("a.html");
         env.queueMessageAnswer(vbYes);
         env.queueFileAnswer(path);
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
 
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(env.dialogs[0].title, QStringLiteral("Mentés"));
         QCOMPARE(TestEnv::readFile(path), QByteArray("<i>x</i>"));
-        QVERIFY(main->ChildForms().isEmpty());
+        QVERIFY(main->childForms().isEmpty());
     }
 
     void yesWhoseSaveIsCancelledKeepsTheWindow() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Type(main, QStringLiteral("fontos"));
+        typeText(main, QStringLiteral("fontos"));
         env.queueMessageAnswer(vbYes);
         env.queueFileCancel();
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
 
         QCOMPARE(env.dialogs.size(), 1);
-        QCOMPARE(main->ChildForms().size(), 1);
-        QCOMPARE(Editor(main)->Text(), QStringLiteral("fontos"));
+        QCOMPARE(main->childForms().size(), 1);
+        QCOMPARE(activeEditor(main)->Text(), QStringLiteral("fontos"));
         QCOMPARE(QDir(env.root()).entryList(QDir::Files), QStringList());
     }
 
@@ -90,15 +90,15 @@ private slots:
         QVERIFY(TestEnv::writeFile(path, "regi"));
         frmMain* main = env.createMainWindow();
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        Editor(main)->setText(QStringLiteral("uj\r\nsor"));
+        runCommand(main, "mnuFileOpenHTML");
+        activeEditor(main)->setText(QStringLiteral("uj\r\nsor"));
 
         env.queueMessageAnswer(vbYes);
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
 
         QCOMPARE(env.dialogs.size(), 1); // only the open
         QCOMPARE(TestEnv::readFile(path), QByteArray("uj\r\nsor"));
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1"}));
     }
 
     void yesWhoseWriteFailsReportsItAndKeepsTheWindow() {
@@ -107,16 +107,16 @@ private slots:
         QVERIFY(TestEnv::writeFile(path, "regi"));
         frmMain* main = env.createMainWindow();
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileOpenHTML");
         QVERIFY(QDir(env.path("mappa")).removeRecursively());
 
         env.queueMessageAnswer(vbYes);
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
 
         QCOMPARE(env.messages.size(), 2);
-        QVERIFY(env.messages[1].prompt.contains(Native(path)));
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
-        QCOMPARE(Editor(main)->Text(), QStringLiteral("regi"));
+        QVERIFY(env.messages[1].prompt.contains(native(path)));
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
+        QCOMPARE(activeEditor(main)->Text(), QStringLiteral("regi"));
     }
 
     void aFreshlyOpenedOrSavedDocumentStillAsks() {
@@ -125,31 +125,31 @@ private slots:
         QVERIFY(TestEnv::writeFile(path, "c"));
         frmMain* main = env.createMainWindow();
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        Run(main, "mnuFileSave");
-        Run(main, "mnuFileClose"); // unanswered: No
+        runCommand(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileSave");
+        runCommand(main, "mnuFileClose"); // unanswered: No
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, kSaveQuestion);
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1"}));
     }
 
     void eachWindowRemembersItsOwnEdits() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        frmDocument* first = main->ActiveDocument();
-        Type(main, QStringLiteral("A"));
-        Run(main, "mnuFileNew");
-        frmDocument* second = main->ActiveDocument();
+        frmDocument* first = main->activeDocument();
+        typeText(main, QStringLiteral("A"));
+        runCommand(main, "mnuFileNew");
+        frmDocument* second = main->activeDocument();
 
         // The untouched new window closes without a question...
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
         QVERIFY(env.messages.isEmpty());
-        QCOMPARE(main->ActiveDocument(), first);
+        QCOMPARE(main->activeDocument(), first);
 
         // ...but the edit made before File > New is not forgotten.
-        Run(main, "mnuFileNew");
+        runCommand(main, "mnuFileNew");
         main->MDIClient()->setActiveSubWindow(first);
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, kSaveQuestion);
         Q_UNUSED(second);
@@ -158,33 +158,33 @@ private slots:
     void anotherKindOfChildClosesWithoutAQuestion() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Type(main, QStringLiteral("x"));
-        QMdiSubWindow* other = AddOtherChild(main);
+        typeText(main, QStringLiteral("x"));
+        QMdiSubWindow* other = addOtherChild(main);
         QSignalSpy destroyed(other, &QObject::destroyed);
 
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
 
         QVERIFY(env.messages.isEmpty());
         QCOMPARE(destroyed.size(), 1);
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1"}));
     }
 
     void exitRefusesWhileAnyChildIsOpen() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
         QSignalSpy unloaded(main, &frmMain::unloaded);
-        Type(main, QStringLiteral("x"));
-        Run(main, "mnuFileExit");
+        typeText(main, QStringLiteral("x"));
+        runCommand(main, "mnuFileExit");
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, kCloseFirst);
         QCOMPARE(env.messages[0].style, int(vbOKOnly));
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
-        QCOMPARE(main->ChildForms().size(), 1);
+        QCOMPARE(main->childForms().size(), 1);
 
         // Only another kind of child left: still refused.
-        Run(main, "mnuFileClose"); // answers No
-        AddOtherChild(main);
-        Run(main, "mnuFileExit");
+        runCommand(main, "mnuFileClose"); // answers No
+        addOtherChild(main);
+        runCommand(main, "mnuFileExit");
         QCOMPARE(env.messages.size(), 3);
         QCOMPARE(env.messages[2].prompt, kCloseFirst);
         QVERIFY(main->isVisible());
@@ -198,8 +198,8 @@ private slots:
         QSignalSpy unloaded(main, &frmMain::unloaded);
         main->move(300, 200);
         main->resize(640, 480);
-        Run(main, "mnuFileClose");
-        Run(main, "mnuFileExit");
+        runCommand(main, "mnuFileClose");
+        runCommand(main, "mnuFileExit");
 
         QCOMPARE(unloaded.size(), 1);
         QVERIFY(!main->isVisible());
@@ -218,9 +218,9 @@ private slots:
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, kCloseFirst);
         QCOMPARE(unloaded.size(), 0);
-        QCOMPARE(main->ChildForms().size(), 1);
+        QCOMPARE(main->childForms().size(), 1);
 
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
         QVERIFY(main->close());
         QCOMPARE(unloaded.size(), 1);
         QVERIFY(env.hasSetting("Settings", "MainHeight"));

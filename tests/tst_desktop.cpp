@@ -146,14 +146,14 @@ private slots:
             boxTitle = windowManagerTitle(box);
             box->close();
         });
-        main->MenuItem(QStringLiteral("mnuHelpContents"))->trigger();
+        main->menuItem(QStringLiteral("mnuHelpContents"))->trigger();
         QCOMPARE(boxTitle, QStringLiteral("HIBA"));
     }
 
     void everyMenuTitleIsInSightAtTheDefaultSize() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QCOMPARE(main->size(), QSize(TwipsToPixelsX(6500), TwipsToPixelsY(6500)));
+        QCOMPARE(main->size(), QSize(twipsToPixelsX(6500), twipsToPixelsY(6500)));
         auto* bar = qobject_cast<WrappingMenuBar*>(main->menuBar());
         QVERIFY(bar);
         QTRY_VERIFY(bar->isVisible());
@@ -203,7 +203,7 @@ private slots:
         QTRY_COMPARE(bar->rowCount(), 1);
         QTRY_VERIFY(bar->height() < twoRows);
         QCOMPARE(checkTitles(), QString());
-        main->resize(TwipsToPixelsX(6500), main->height());
+        main->resize(twipsToPixelsX(6500), main->height());
         QTRY_VERIFY(bar->rowCount() > 1);
         QTRY_COMPARE(bar->height(), twoRows);
         QCOMPARE(checkTitles(), QString());
@@ -244,9 +244,9 @@ int main(int argc, char** argv) {
     } else {
         skipReason() = server.problem();
     }
-    PrepareWebEngineEnvironment();
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
-    SetUpApplication(app);
+    setUpApplication(app);
     DesktopTest test;
     return QTest::qExec(&test, argc, argv);
 }

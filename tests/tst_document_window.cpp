@@ -18,31 +18,31 @@ private slots:
     void numbersRunOnAndAreNeverReused() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
-        Run(main, "mnuFileNew");
-        Run(main, "mnuFileNew");
-        Run(main, "mnuFileNew");
-        QCOMPARE(Captions(main),
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1"}));
+        runCommand(main, "mnuFileNew");
+        runCommand(main, "mnuFileNew");
+        runCommand(main, "mnuFileNew");
+        QCOMPARE(captions(main),
                  QStringList({"Dokumentum 1", "Dokumentum 2", "Dokumentum 3", "Dokumentum 4"}));
 
-        main->MDIClient()->setActiveSubWindow(main->ChildForms().at(2));
-        Run(main, "mnuFileClose");
-        Run(main, "mnuFileNew");
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 5"));
+        main->MDIClient()->setActiveSubWindow(main->childForms().at(2));
+        runCommand(main, "mnuFileClose");
+        runCommand(main, "mnuFileNew");
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 5"));
 
         // Every window gone: numbering still goes on.
         while (main->ActiveForm())
-            Run(main, "mnuFileClose");
-        Run(main, "mnuFileNew");
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 6"}));
-        QCOMPARE(main->DocumentCounter(), 6);
+            runCommand(main, "mnuFileClose");
+        runCommand(main, "mnuFileNew");
+        QCOMPARE(captions(main), QStringList({"Dokumentum 6"}));
+        QCOMPARE(main->documentCounter(), 6);
     }
 
     void aNewWindowIsActiveAndReadyToType() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Run(main, "mnuFileNew");
-        frmDocument* document = main->ActiveDocument();
+        runCommand(main, "mnuFileNew");
+        frmDocument* document = main->activeDocument();
         QCOMPARE(document->objectName(), QStringLiteral("frmDocument"));
         QCOMPARE(document->rtfDocument->objectName(), QStringLiteral("rtfDocument"));
         QCOMPARE(document->accessibleName(), QStringLiteral("Dokumentum 2"));
@@ -56,37 +56,37 @@ private slots:
     void eachWindowKeepsItsOwnUnchangedFlag() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        frmDocument* first = main->ActiveDocument();
-        QVERIFY(first->Unchanged());
+        frmDocument* first = main->activeDocument();
+        QVERIFY(first->unchanged());
         QTest::keyClicks(first->rtfDocument, QStringLiteral("x"));
-        QVERIFY(!first->Unchanged());
+        QVERIFY(!first->unchanged());
 
-        Run(main, "mnuFileNew");
-        frmDocument* second = main->ActiveDocument();
-        QVERIFY(second->Unchanged());
-        QVERIFY(!first->Unchanged()); // a new window does not forget the first one's edit
+        runCommand(main, "mnuFileNew");
+        frmDocument* second = main->activeDocument();
+        QVERIFY(second->unchanged());
+        QVERIFY(!first->unchanged()); // a new window does not forget the first one's edit
 
         second->rtfDocument->setSelText(QStringLiteral("y"));
-        QVERIFY(!second->Unchanged());
+        QVERIFY(!second->unchanged());
 
         // Colouring is no edit.
-        Run(main, "mnuFileNew");
-        frmDocument* third = main->ActiveDocument();
-        Run(main, "mnuExtrasColorHTML");
-        QVERIFY(third->Unchanged());
+        runCommand(main, "mnuFileNew");
+        frmDocument* third = main->activeDocument();
+        runCommand(main, "mnuExtrasColorHTML");
+        QVERIFY(third->unchanged());
     }
 
     void theEditorKeeps100TwipsOfMargin() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
         main->resize(900, 700);
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         QWidget* client = document->widget();
         RichTextBox* editor = document->rtfDocument;
 
         auto expected = [client] {
-            return TwipsRect(100, 100, PixelsToTwipsX(client->width()) - 200,
-                             PixelsToTwipsY(client->height()) - 200);
+            return twipsRect(100, 100, pixelsToTwipsX(client->width()) - 200,
+                             pixelsToTwipsY(client->height()) - 200);
         };
         document->resize(400, 300);
         QTRY_COMPARE(editor->geometry(), expected());
@@ -95,8 +95,8 @@ private slots:
 
         // Too small for the margins: the editor stays where it was.
         const int frameHeight = document->height() - client->height();
-        document->resize(400, frameHeight + TwipsToPixelsY(100));
-        QTRY_VERIFY(client->height() < TwipsToPixelsY(200));
+        document->resize(400, frameHeight + twipsToPixelsY(100));
+        QTRY_VERIFY(client->height() < twipsToPixelsY(200));
         QCOMPARE(editor->geometry(), normal);
 
         document->resize(500, 400);
@@ -107,7 +107,7 @@ private slots:
     void theWindowHasNoCloseCommand() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         QMenu* menu = document->systemMenu();
         QVERIFY(menu);
         const QList<QAction*> actions = menu->actions();
@@ -122,7 +122,7 @@ private slots:
     void onlyFileCloseClosesADocument() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         QSignalSpy destroyed(document, &QObject::destroyed);
 
         QVERIFY(!document->close());
@@ -134,10 +134,10 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         QCOMPARE(destroyed.size(), 0);
-        QCOMPARE(main->ChildForms().size(), 1);
+        QCOMPARE(main->childForms().size(), 1);
         QVERIFY(document->isVisible());
 
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
         QCOMPARE(destroyed.size(), 1);
     }
 };

@@ -37,7 +37,7 @@ private slots:
         QByteArray bytes = declaration;
         for (int b = 0x80; b < 0x100; ++b)
             bytes.append(char(b));
-        const DecodedText ours = DecodeTextFile(bytes);
+        const DecodedText ours = decodeTextFile(bytes);
         QCOMPARE(int(ours.encoding.codec), codec);
         QCOMPARE(ours.source, EncodingSource::Declaration);
         int agreed = 0;
@@ -50,7 +50,7 @@ private slots:
             }
         }
         QVERIFY(agreed >= 123); // at most the five unassigned bytes differ
-        QCOMPARE(EncodeTextFile(ours.text, ours.encoding).value_or("(none)"), bytes);
+        QCOMPARE(encodeTextFile(ours.text, ours.encoding).value_or("(none)"), bytes);
     }
 
     void decidingTheEncoding_data() {
@@ -111,19 +111,19 @@ private slots:
         QFETCH(bool, bom);
         QFETCH(int, source);
         QFETCH(QString, text);
-        const DecodedText decoded = DecodeTextFile(bytes);
+        const DecodedText decoded = decodeTextFile(bytes);
         QCOMPARE(decoded.text, text);
         QCOMPARE(int(decoded.encoding.codec), codec);
         QCOMPARE(decoded.encoding.byteOrderMark, bom);
         QCOMPARE(int(decoded.source), source);
         // Written back unchanged, in the encoding the page is saved in.
         const TextEncoding saving =
-            EncodingForSaving(decoded.text, decoded.encoding, decoded.declared);
-        QCOMPARE(EncodeTextFile(decoded.text, saving).value_or("(none)"), bytes);
+            encodingForSaving(decoded.text, decoded.encoding, decoded.declared);
+        QCOMPARE(encodeTextFile(decoded.text, saving).value_or("(none)"), bytes);
     }
 
     void snippetsIgnoreDeclarations() {
-        const DecodedText snippet = DecodeSnippetFile("<meta charset=latin2>\xA9");
+        const DecodedText snippet = decodeSnippetFile("<meta charset=latin2>\xA9");
         QCOMPARE(snippet.encoding.codec, Codec::Windows1250);
         QCOMPARE(snippet.text, QStringLiteral("<meta charset=latin2>©"));
     }
@@ -131,32 +131,32 @@ private slots:
     void labelsAreMatchedLikeBrowsers() {
         for (const char* label : {"latin2", "iso8859-2", "iso_8859-2", "l2", " ISO-8859-2\t",
                                   "csisolatin2", "iso-ir-101"})
-            QCOMPARE(CodecForLabel(label), std::optional(Codec::Iso8859_2));
+            QCOMPARE(codecForLabel(label), std::optional(Codec::Iso8859_2));
         for (const char* label : {"iso-8859-1", "latin1", "ascii", "US-ASCII", "cp1252"})
-            QCOMPARE(CodecForLabel(label), std::optional(Codec::Windows1252));
+            QCOMPARE(codecForLabel(label), std::optional(Codec::Windows1252));
         for (const char* label : {"utf8", "UTF-8", "utf-16"})
-            QCOMPARE(CodecForLabel(label), std::optional(Codec::Utf8));
-        QCOMPARE(CodecForLabel("x-cp1250"), std::optional(Codec::Windows1250));
+            QCOMPARE(codecForLabel(label), std::optional(Codec::Utf8));
+        QCOMPARE(codecForLabel("x-cp1250"), std::optional(Codec::Windows1250));
         for (const char* label : {"", "latin-2", "iso-8859-2x", "utf 8"})
-            QCOMPARE(CodecForLabel(label), std::nullopt);
+            QCOMPARE(codecForLabel(label), std::nullopt);
     }
 
     void declarationsAreFoundWhereTheNameStands() {
         const QString page = QStringLiteral(
             "<!DOCTYPE html>\n<html><head><meta charset=\"xx\"><meta name=x>"
             "<meta http-equiv='content-type' content='text/html;charset = \"Latin2\" '>");
-        const auto found = FindCharsetDeclaration(QStringView(page));
+        const auto found = findCharsetDeclaration(QStringView(page));
         QVERIFY(found);
         QCOMPARE(found->codec, Codec::Iso8859_2);
         QCOMPARE(page.mid(found->start, found->length), QStringLiteral("Latin2"));
         // Non-ASCII text before it keeps character positions.
         const QString accented = QStringLiteral("<title>Új ő</title><meta charset=utf-8>");
-        const auto inText = FindCharsetDeclaration(QStringView(accented));
+        const auto inText = findCharsetDeclaration(QStringView(accented));
         QVERIFY(inText);
         QCOMPARE(accented.mid(inText->start, inText->length), QStringLiteral("utf-8"));
         // An unfinished tag at the end of the scanned bytes gives nothing.
-        QVERIFY(!FindCharsetDeclaration(QByteArrayView("<meta charset=\"latin2")));
-        QVERIFY(!FindCharsetDeclaration(QByteArrayView("<metacharset=latin2>")));
+        QVERIFY(!findCharsetDeclaration(QByteArrayView("<meta charset=\"latin2")));
+        QVERIFY(!findCharsetDeclaration(QByteArrayView("<metacharset=latin2>")));
     }
 
     // The recovery journal keeps every encoding by name and gets the same one back.
@@ -165,7 +165,7 @@ private slots:
              {Codec::Windows1250, Codec::Utf8, Codec::Iso8859_2, Codec::Windows1252}) {
             for (const bool bom : {false, true}) {
                 const TextEncoding encoding{codec, bom};
-                QCOMPARE(RecoveryEncodingFromName(RecoveryEncodingName(encoding), bom),
+                QCOMPARE(recoveryEncodingFromName(recoveryEncodingName(encoding), bom),
                          std::optional(encoding));
             }
         }
@@ -173,12 +173,12 @@ private slots:
 
     void savingFollowsTheDeclarationUnlessAByteOrderMarkSpeaks() {
         const TextEncoding plain{Codec::Windows1250, false};
-        QCOMPARE(EncodingForSaving(u"<meta charset=utf-8>", plain, {}).codec, Codec::Utf8);
-        QCOMPARE(EncodingForSaving(u"<p>x</p>", plain, {}), plain);
+        QCOMPARE(encodingForSaving(u"<meta charset=utf-8>", plain, {}).codec, Codec::Utf8);
+        QCOMPARE(encodingForSaving(u"<p>x</p>", plain, {}), plain);
         const TextEncoding bom{Codec::Utf8, true};
-        QCOMPARE(EncodingForSaving(u"<meta charset=latin2>", bom, {}), bom);
+        QCOMPARE(encodingForSaving(u"<meta charset=latin2>", bom, {}), bom);
         // A declaration the file already had, and could not follow, changes nothing.
-        QCOMPARE(EncodingForSaving(u"<meta charset=utf-8>", plain, Codec::Utf8), plain);
+        QCOMPARE(encodingForSaving(u"<meta charset=utf-8>", plain, Codec::Utf8), plain);
     }
 };
 

@@ -21,7 +21,7 @@
 using namespace DocumentTest;
 
 namespace {
-FindOptions Options(const QString& text, bool matchCase = false, bool wholeWord = false,
+FindOptions options(const QString& text, bool matchCase = false, bool wholeWord = false,
                     bool regex = false) {
     FindOptions options;
     options.text = text;
@@ -31,14 +31,14 @@ FindOptions Options(const QString& text, bool matchCase = false, bool wholeWord 
     return options;
 }
 
-QList<int> Starts(const TextSearch& search, const QString& text) {
+QList<int> starts(const TextSearch& search, const QString& text) {
     QList<int> starts;
     for (const TextSearch::Match& match : search.all(text, 0, int(text.size())))
         starts << match.start;
     return starts;
 }
 
-QString Message(frmMain* main) {
+QString statusMessage(frmMain* main) {
     return main->statusBar()->currentMessage();
 }
 } // namespace
@@ -48,35 +48,35 @@ class FindReplaceTest : public QObject {
 private slots:
     void searchHonoursCaseWordsAndExpressions() {
         const QString text = QStringLiteral("Alma alma almafás ALMA; körte\nalma");
-        QCOMPARE(Starts(TextSearch(Options("alma")), text), QList<int>({0, 5, 10, 18, 30}));
-        QCOMPARE(Starts(TextSearch(Options("alma", true)), text), QList<int>({5, 10, 30}));
-        QCOMPARE(Starts(TextSearch(Options("alma", false, true)), text),
+        QCOMPARE(starts(TextSearch(options("alma")), text), QList<int>({0, 5, 10, 18, 30}));
+        QCOMPARE(starts(TextSearch(options("alma", true)), text), QList<int>({5, 10, 30}));
+        QCOMPARE(starts(TextSearch(options("alma", false, true)), text),
                  QList<int>({0, 5, 18, 30}));
         // Accented letters belong to words: "körte" holds no whole "k".
-        QCOMPARE(Starts(TextSearch(Options("k", false, true)), text), QList<int>());
-        QCOMPARE(Starts(TextSearch(Options("^alma$", true, false, true)), text), QList<int>({30}));
-        QCOMPARE(Starts(TextSearch(Options("alm\\w*s", false, true, true)), text),
+        QCOMPARE(starts(TextSearch(options("k", false, true)), text), QList<int>());
+        QCOMPARE(starts(TextSearch(options("^alma$", true, false, true)), text), QList<int>({30}));
+        QCOMPARE(starts(TextSearch(options("alm\\w*s", false, true, true)), text),
                  QList<int>({10}));
         // A pattern that matches only empty text finds nothing.
-        QCOMPARE(Starts(TextSearch(Options("x*", false, false, true)), text), QList<int>());
+        QCOMPARE(starts(TextSearch(options("x*", false, false, true)), text), QList<int>());
 
-        const TextSearch broken(Options("(alma", false, false, true));
+        const TextSearch broken(options("(alma", false, false, true));
         QVERIFY(!broken.isValid());
         QVERIFY(broken.errorString().startsWith(QStringLiteral("Hibás reguláris kifejezés")));
-        QVERIFY(!TextSearch(Options(QString())).isValid());
+        QVERIFY(!TextSearch(options(QString())).isValid());
 
         // Backwards: the last match that ends before the limit.
-        const TextSearch plain(Options("alma"));
+        const TextSearch plain(options("alma"));
         QCOMPARE(plain.previous(text, 0, 16)->start, 10);
         QCOMPARE(plain.previous(text, 0, 14)->start, 10);
         QCOMPARE(plain.previous(text, 0, 13)->start, 5);
         QVERIFY(!plain.previous(text, 1, 4));
-        const TextSearch regex(Options("a.m", false, false, true));
+        const TextSearch regex(options("a.m", false, false, true));
         QCOMPARE(regex.previous(text, 0, 20)->start, 10);
         QCOMPARE(regex.previous(text, 0, 21)->start, 18);
 
         // Replacement text of an expression takes its groups.
-        const TextSearch groups(Options("(\\w+)=(\\w+)", false, false, true));
+        const TextSearch groups(options("(\\w+)=(\\w+)", false, false, true));
         const QString pair = QStringLiteral("a=b");
         QCOMPARE(groups.replacement(pair, {0, 3}, QStringLiteral("\\2=\\1\\\\\\n")),
                  QStringLiteral("b=a\\\n"));
@@ -89,10 +89,10 @@ private slots:
         editor.selectDocumentRange(0, 0);
         editor.setSelText(QStringLiteral("x")); // from now on the text comes from the editor
         QVERIFY(
-            FindReplace::FindNext(&editor, TextSearch(Options("^cd$", true, false, true)), false)
+            FindReplace::findNext(&editor, TextSearch(options("^cd$", true, false, true)), false)
                 .found);
         QCOMPARE(editor.SelText(), QStringLiteral("cd"));
-        QCOMPARE(FindReplace::ReplaceAll(&editor, TextSearch(Options("b\\ncd", true, false, true)),
+        QCOMPARE(FindReplace::replaceAll(&editor, TextSearch(options("b\\ncd", true, false, true)),
                                          QStringLiteral("-"), false),
                  1);
         QCOMPARE(editor.Text(), QStringLiteral("xa-"));
@@ -126,14 +126,14 @@ private slots:
     void findWindowAndF3WalkThroughTheDocumentAndGoRound() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("<p>Egy</p>\r\n<p>Kettő</p>"));
         editor->setSelStart(3);
         editor->setSelLength(3);
 
         // The selection is offered as the text to look for.
-        Run(main, "mnuEditFind");
-        frmFind* find = main->FindWindow();
+        runCommand(main, "mnuEditFind");
+        frmFind* find = main->findWindow();
         QCOMPARE(find->txtFind->text(), QStringLiteral("Egy"));
         editor->setSelStart(0);
         QVERIFY(find->isVisible());
@@ -145,14 +145,14 @@ private slots:
         find->cmdFindNext->click();
         QCOMPARE(editor->SelStart(), 0);
         QCOMPARE(editor->SelText(), QStringLiteral("<p>"));
-        main->FindAgain(false);           // F3
+        main->findAgain(false);           // F3
         QCOMPARE(editor->SelStart(), 12); // past the CR LF
-        main->FindAgain(false);
+        main->findAgain(false);
         QCOMPARE(editor->SelStart(), 0);
-        QVERIFY(Message(main).contains(QStringLiteral("elejéről")));
-        main->FindAgain(true); // Shift+F3 from the first match goes round to the last
+        QVERIFY(statusMessage(main).contains(QStringLiteral("elejéről")));
+        main->findAgain(true); // Shift+F3 from the first match goes round to the last
         QCOMPARE(editor->SelStart(), 12);
-        QVERIFY(Message(main).contains(QStringLiteral("végéről")));
+        QVERIFY(statusMessage(main).contains(QStringLiteral("végéről")));
 
         find->chkBackwards->setChecked(true);
         find->cmdFindNext->click();
@@ -160,12 +160,12 @@ private slots:
 
         find->txtFind->setText(QStringLiteral("hiányzik"));
         find->cmdFindNext->click();
-        QCOMPARE(Message(main), QStringLiteral("Nem található: „hiányzik”"));
+        QCOMPARE(statusMessage(main), QStringLiteral("Nem található: „hiányzik”"));
         QCOMPARE(editor->SelStart(), 0); // the selection stays
         find->chkRegularExpression->setChecked(true);
         find->txtFind->setText(QStringLiteral("[p"));
         find->cmdFindNext->click();
-        QVERIFY(Message(main).startsWith(QStringLiteral("Hibás reguláris kifejezés")));
+        QVERIFY(statusMessage(main).startsWith(QStringLiteral("Hibás reguláris kifejezés")));
         QVERIFY(env.messages.isEmpty()); // never a message box
 
         // The keys are the main window's, and work from the find window as well.
@@ -179,13 +179,13 @@ private slots:
     void replaceOneThenAllInOneUndoStep() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         const QString original = QStringLiteral("<b>x</b> x <i>X</i>\r\nxx x");
         editor->setText(original);
         editor->setSelStart(0);
 
-        Run(main, "mnuEditReplace");
-        frmFind* find = main->FindWindow();
+        runCommand(main, "mnuEditReplace");
+        frmFind* find = main->findWindow();
         QCOMPARE(find->windowTitle(), QStringLiteral("Csere"));
         QVERIFY(find->cmdReplaceAll->isVisibleTo(find));
         find->txtFind->setText(QStringLiteral("x"));
@@ -201,10 +201,10 @@ private slots:
 
         find->cmdReplaceAll->click();
         QCOMPARE(editor->Text(), QStringLiteral("<b>yz</b> yz <i>yz</i>\r\nxx yz"));
-        QCOMPARE(Message(main), QStringLiteral("3 csere történt."));
-        Run(main, "mnuEditUndo");
+        QCOMPARE(statusMessage(main), QStringLiteral("3 csere történt."));
+        runCommand(main, "mnuEditUndo");
         QCOMPARE(editor->Text(), QStringLiteral("<b>yz</b> x <i>X</i>\r\nxx x"));
-        Run(main, "mnuEditUndo");
+        runCommand(main, "mnuEditUndo");
         QCOMPARE(editor->Text(), original);
 
         // Only inside the selection: the second line.
@@ -215,23 +215,23 @@ private slots:
         find->cmdReplaceAll->click();
         QCOMPARE(editor->Text(), QStringLiteral("<b>x</b> x <i>X</i>\r\nyzyz yz"));
         QCOMPARE(editor->SelText(), QStringLiteral("yzyz yz"));
-        QCOMPARE(Message(main), QStringLiteral("3 csere történt."));
+        QCOMPARE(statusMessage(main), QStringLiteral("3 csere történt."));
 
         find->txtFind->setText(QStringLiteral("nincs"));
         find->cmdReplaceAll->click();
-        QCOMPARE(Message(main), QStringLiteral("Nem található: „nincs”"));
+        QCOMPARE(statusMessage(main), QStringLiteral("Nem található: „nincs”"));
         QVERIFY(env.messages.isEmpty());
     }
 
     void replaceAllKeepsTheColoursOfUntouchedText() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("a<b>a</b>a"));
         editor->setColour(1, 3, 0x0000FF); // <b>
         editor->setColour(5, 4, 0x00FF00); // </b>
-        const TextSearch search(Options("a", true));
-        QCOMPARE(FindReplace::ReplaceAll(editor, search, QStringLiteral("ccc"), false), 3);
+        const TextSearch search(options("a", true));
+        QCOMPARE(FindReplace::replaceAll(editor, search, QStringLiteral("ccc"), false), 3);
         QCOMPARE(editor->Text(), QStringLiteral("ccc<b>ccc</b>ccc"));
         const auto& runs = editor->colourRuns().runs();
         QCOMPARE(runs.size(), std::size_t(2));
@@ -246,7 +246,7 @@ private slots:
     void undoingReplaceAllGivesBackTextAndColours() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("<p>alma</p> körte alma\r\n<b class=\"alma\">alma</b>"));
         HighlightTags(editor);
         editor->setColour(12, 5, 0x0000FF); // "körte" in a colour of the user's
@@ -262,19 +262,19 @@ private slots:
             return true;
         };
 
-        const TextSearch search(Options("alma"));
-        QCOMPARE(FindReplace::ReplaceAll(editor, search, QStringLiteral("szilva"), false), 4);
+        const TextSearch search(options("alma"));
+        QCOMPARE(FindReplace::replaceAll(editor, search, QStringLiteral("szilva"), false), 4);
         const QString replaced = editor->Text();
         const ColourRuns after = editor->colourRuns();
         QVERIFY(!same(before, after));
 
-        Run(main, "mnuEditUndo");
+        runCommand(main, "mnuEditUndo");
         QCOMPARE(editor->Text(), text);
         QVERIFY(same(editor->colourRuns(), before));
-        Run(main, "mnuEditRedo");
+        runCommand(main, "mnuEditRedo");
         QCOMPARE(editor->Text(), replaced);
         QVERIFY(same(editor->colourRuns(), after));
-        Run(main, "mnuEditUndo");
+        runCommand(main, "mnuEditUndo");
         QVERIFY(same(editor->colourRuns(), before));
 
         // Typing after the undo: the step is gone from the history and the typing follows as

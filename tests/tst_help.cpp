@@ -25,17 +25,17 @@ private slots:
     void contentsShowsTheNotReadyMessage() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QAction* item = main->MenuItem(QStringLiteral("mnuHelpContents"));
+        QAction* item = main->menuItem(QStringLiteral("mnuHelpContents"));
         QVERIFY(item);
         QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F1));
-        const qsizetype windows = main->ChildForms().size();
+        const qsizetype windows = main->childForms().size();
         item->trigger();
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, kHelpMessage);
         QCOMPARE(env.messages[0].title, QStringLiteral("HIBA"));
         QCOMPARE(env.messages[0].icon(), int(vbExclamation));
         QCOMPARE(env.messages[0].buttons(), int(vbOKOnly));
-        QCOMPARE(main->ChildForms().size(), windows);
+        QCOMPARE(main->childForms().size(), windows);
     }
 
     void toolbarHelpButtonShowsTheSameMessage() {
@@ -60,15 +60,15 @@ private slots:
         QFETCH(QString, menuItem);
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QAction* item = main->MenuItem(menuItem);
+        QAction* item = main->menuItem(menuItem);
         QVERIFY(item);
-        const qsizetype before = main->ChildForms().size();
+        const qsizetype before = main->childForms().size();
         item->trigger();
-        if (main->ChildForms().size() == before)
-            QSKIP("OpenLinkWindow opens no browser window yet; the Help entries call it.");
-        QCOMPARE(main->ChildForms().size(), before + 1);
+        if (main->childForms().size() == before)
+            QSKIP("openLinkWindow opens no browser window yet; the Help entries call it.");
+        QCOMPARE(main->childForms().size(), before + 1);
         item->trigger();
-        QCOMPARE(main->ChildForms().size(), before + 2);
+        QCOMPARE(main->childForms().size(), before + 2);
         QVERIFY(main->BuiltInBrowser.isNull()); // the shared browser window is not involved
         QVERIFY(env.messages.isEmpty());
     }

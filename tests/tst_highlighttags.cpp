@@ -305,7 +305,7 @@ private slots:
     void coloursTheActiveDocumentOfTheMainWindow() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         QVERIFY(document);
         RichTextBox* box = document->rtfDocument;
         box->setFocus();

@@ -18,8 +18,8 @@ using namespace DocumentTest;
 namespace {
 const QByteArray kOld = "<p>r\xE9gi tartalom</p>\r\n";
 
-QStringList OldContentCopies() {
-    return QDir(OldContentFolder()).entryList(QDir::Files);
+QStringList oldContentCopies() {
+    return QDir(oldContentFolder()).entryList(QDir::Files);
 }
 
 class Faults {
@@ -54,7 +54,7 @@ private:
 };
 
 // Writes until the file system refuses.
-void FillBlocks(const QString& path) {
+void fillBlocks(const QString& path) {
     QFile filler(path);
     if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return;
@@ -64,7 +64,7 @@ void FillBlocks(const QString& path) {
 }
 
 // Makes empty files until no more can be made.
-void FillInodes(const SmallTmpfs& fs) {
+void fillInodes(const SmallTmpfs& fs) {
     for (int i = 0; i < 1000; ++i) {
         QFile file(fs.path(QStringLiteral("inode%1").arg(i)));
         if (!file.open(QIODevice::WriteOnly))
@@ -78,19 +78,19 @@ class HonestSaveTest : public QObject {
 private slots:
     void inPlaceWriteKeepsACopyUntilItSucceeds() {
         TestEnv env;
-        QVERIFY(OldContentFolder().startsWith(env.root()));
+        QVERIFY(oldContentFolder().startsWith(env.root()));
         const QString path = env.path("page.html");
         QVERIFY(TestEnv::writeFile(path, kOld));
         frmMain* main = env.createMainWindow();
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        Editor(main)->setText(QStringLiteral("<p>új</p>"));
+        runCommand(main, "mnuFileOpenHTML");
+        activeEditor(main)->setText(QStringLiteral("<p>új</p>"));
 
         Faults faults({.forceInPlace = true});
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QVERIFY(env.messages.isEmpty());
         QCOMPARE(TestEnv::readFile(path), QByteArray("<p>\xFAj</p>"));
-        QVERIFY(OldContentCopies().isEmpty());
+        QVERIFY(oldContentCopies().isEmpty());
     }
 
     void failedInPlaceWriteIsRestoredOrNamesTheCopy() {
@@ -99,12 +99,12 @@ private slots:
         QVERIFY(TestEnv::writeFile(path, kOld));
         frmMain* main = env.createMainWindow();
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        Editor(main)->setText(QString(5000, u'x'));
+        runCommand(main, "mnuFileOpenHTML");
+        activeEditor(main)->setText(QString(5000, u'x'));
 
         {
             Faults faults({.forceInPlace = true, .failNewContent = true});
-            Run(main, "mnuFileSave");
+            runCommand(main, "mnuFileSave");
         }
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
@@ -112,41 +112,41 @@ private slots:
                      QStringLiteral("a fájl régi tartalmát visszaállítottam")),
                  qPrintable(env.messages[0].prompt));
         QCOMPARE(TestEnv::readFile(path), kOld);
-        QVERIFY(OldContentCopies().isEmpty());
+        QVERIFY(oldContentCopies().isEmpty());
 
         {
             Faults faults({.forceInPlace = true, .failNewContent = true, .failRestore = true});
-            Run(main, "mnuFileSave");
+            runCommand(main, "mnuFileSave");
         }
         QCOMPARE(env.messages.size(), 2);
         const QString prompt = env.messages[1].prompt;
         QVERIFY2(prompt.contains(QStringLiteral("a fájl megsérült")), qPrintable(prompt));
-        const QStringList copies = OldContentCopies();
+        const QStringList copies = oldContentCopies();
         QCOMPARE(copies.size(), 1);
-        const QString copy = QDir(OldContentFolder()).filePath(copies[0]);
-        QVERIFY2(prompt.contains(Native(copy)), qPrintable(prompt));
+        const QString copy = QDir(oldContentFolder()).filePath(copies[0]);
+        QVERIFY2(prompt.contains(native(copy)), qPrintable(prompt));
         QCOMPARE(TestEnv::readFile(copy), kOld);
 
         // A failed save is no save: Close keeps the window.
         env.queueMessageAnswer(vbYes);
         {
             Faults faults({.forceInPlace = true, .failNewContent = true});
-            Run(main, "mnuFileClose");
+            runCommand(main, "mnuFileClose");
         }
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", Native(path)}));
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1", native(path)}));
     }
 
     void newFileThatCannotBeMadeIsSaidSo() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("x"));
+        activeEditor(main)->setText(QStringLiteral("x"));
         const QString path = env.path("no/such/folder/new.html");
         env.queueFileAnswer(path);
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.messages.size(), 1);
         QVERIFY2(env.messages[0].prompt.contains(QStringLiteral("a fájl nem jött létre")),
                  qPrintable(env.messages[0].prompt));
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 1"));
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 1"));
     }
 
     void fullDiskLeavesEveryFileAsItSays() {
@@ -159,15 +159,15 @@ private slots:
         const QString path = fs.path("page.html");
         const QByteArray old = QByteArray(4096, 'o');
         QVERIFY(TestEnv::writeFile(path, old));
-        FillBlocks(fs.path("filler"));
+        fillBlocks(fs.path("filler"));
 
         frmMain* main = env.createMainWindow();
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        Editor(main)->setText(QString(100000, u'n'));
+        runCommand(main, "mnuFileOpenHTML");
+        activeEditor(main)->setText(QString(100000, u'n'));
 
         // Room for a new file but not for its bytes: written beside, the old file untouched.
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.messages.size(), 1);
         QVERIFY2(env.messages[0].prompt.contains(QStringLiteral("a fájl változatlan maradt")),
                  qPrintable(env.messages[0].prompt));
@@ -176,23 +176,23 @@ private slots:
         // A new file is not left half-written.
         const QString fresh = fs.path("new.html");
         env.queueFileAnswer(fresh);
-        Run(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileSaveAs");
         QCOMPARE(env.messages.size(), 2);
         QVERIFY2(env.messages[1].prompt.contains(QStringLiteral("a fájl nem jött létre")),
                  qPrintable(env.messages[1].prompt));
         QVERIFY(!QFile::exists(fresh));
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
 
         // No new file can be made at all: the write goes into the file itself, fails, and the
         // old bytes are put back from the copy.
-        FillInodes(fs);
-        Run(main, "mnuFileSave");
+        fillInodes(fs);
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.messages.size(), 3);
         QVERIFY2(env.messages[2].prompt.contains(
                      QStringLiteral("a fájl régi tartalmát visszaállítottam")),
                  qPrintable(env.messages[2].prompt));
         QCOMPARE(TestEnv::readFile(path), old);
-        QVERIFY(OldContentCopies().isEmpty());
+        QVERIFY(oldContentCopies().isEmpty());
     }
 };
 

@@ -50,21 +50,21 @@ private slots:
         frmMain* main = env.createMainWindow();
         QCOMPARE(main->windowTitle(), QStringLiteral("Tarvelon's Webrix"));
         QCOMPARE(workspace(main), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(1000), TwipsToPixelsY(1000)));
-        QCOMPARE(main->size(), QSize(TwipsToPixelsX(6500), TwipsToPixelsY(6500)));
+        QCOMPARE(main->pos(), QPoint(twipsToPixelsX(1000), twipsToPixelsY(1000)));
+        QCOMPARE(main->size(), QSize(twipsToPixelsX(6500), twipsToPixelsY(6500)));
         for (const QString& tip : toolTips(main))
             QVERIFY(!tip.isEmpty());
-        QCOMPARE(main->ChildForms().size(), 1);
+        QCOMPARE(main->childForms().size(), 1);
         frmDocument* first = document(main, 0);
         QCOMPARE(first->Caption(), QStringLiteral("Dokumentum 1"));
-        QVERIFY(first->Unchanged());
+        QVERIFY(first->unchanged());
         QVERIFY(first->rtfDocument->Text().isEmpty());
         QCOMPARE(main->ActiveForm(), first);
         QVERIFY(main->statusBar()->isVisible());
         QVERIFY(main->tbStandard->isVisible());
         QVERIFY(!main->tbHTMLTags->isVisible());
         QVERIFY(!main->tbScripting->isVisible());
-        QCOMPARE(modGeneral::HelpFile(),
+        QCOMPARE(modGeneral::helpFile(),
                  QDir::toNativeSeparators(env.programFolder() + "/help/wbxhelp.chm"));
         QVERIFY(env.messages.isEmpty());
     }
@@ -81,8 +81,8 @@ private slots:
         QCOMPARE(workspace(main), QColor(255, 0, 0));
         for (const QString& tip : toolTips(main))
             QVERIFY(tip.isEmpty());
-        QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(1500), TwipsToPixelsY(3000)));
-        QCOMPARE(main->size(), QSize(TwipsToPixelsX(9000), TwipsToPixelsY(7500)));
+        QCOMPARE(main->pos(), QPoint(twipsToPixelsX(1500), twipsToPixelsY(3000)));
+        QCOMPARE(main->size(), QSize(twipsToPixelsX(9000), twipsToPixelsY(7500)));
     }
 
     void toolTipSwitchTreatsAnyNonZeroAsOn_data() {
@@ -116,8 +116,8 @@ private slots:
         env.storeSetting("Settings", "MainHeight", "nan");
         frmMain* main = env.createMainWindow(false);
         QCOMPARE(workspace(main), QColor(0x80, 0x80, 0x80));
-        QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(1000), TwipsToPixelsY(1000)));
-        QCOMPARE(main->size(), QSize(TwipsToPixelsX(6500), TwipsToPixelsY(6500)));
+        QCOMPARE(main->pos(), QPoint(twipsToPixelsX(1000), twipsToPixelsY(1000)));
+        QCOMPARE(main->size(), QSize(twipsToPixelsX(6500), twipsToPixelsY(6500)));
         QVERIFY(env.messages.isEmpty());
     }
 
@@ -148,14 +148,14 @@ private slots:
         env.storeSetting("Settings", "MainLeft", "-30000");
         env.storeSetting("Settings", "MainTop", "-15000");
         frmMain* main = env.createMainWindow(false);
-        QCOMPARE(main->pos(), QPoint(TwipsToPixelsX(-30000), TwipsToPixelsY(-15000)));
+        QCOMPARE(main->pos(), QPoint(twipsToPixelsX(-30000), twipsToPixelsY(-15000)));
     }
 
     void exitStoresBoundsAsText() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        main->move(TwipsToPixelsX(2000), TwipsToPixelsY(1200));
-        main->resize(TwipsToPixelsX(8000), TwipsToPixelsY(6000));
+        main->move(twipsToPixelsX(2000), twipsToPixelsY(1200));
+        main->resize(twipsToPixelsX(8000), twipsToPixelsY(6000));
         main->mnuFileExit_Click(); // a document is open: refused
         QVERIFY(main->isVisible());
         QCOMPARE(env.messages.size(), 1);
@@ -164,13 +164,13 @@ private slots:
         QVERIFY(!env.hasSetting("Settings", "MainLeft"));
 
         document(main, 0)->Unload();
-        QTRY_COMPARE(main->ChildForms().size(), 0);
+        QTRY_COMPARE(main->childForms().size(), 0);
         QSignalSpy unloaded(main, &frmMain::unloaded);
         main->mnuFileExit_Click();
         QCOMPARE(unloaded.size(), 1);
         QVERIFY(!main->isVisible());
         const auto twips = [](int px, bool x) {
-            return QString::number(double(float(x ? PixelsToTwipsX(px) : PixelsToTwipsY(px))));
+            return QString::number(double(float(x ? pixelsToTwipsX(px) : pixelsToTwipsY(px))));
         };
         QCOMPARE(env.storedSetting("Settings", "MainLeft"), twips(main->pos().x(), true));
         QCOMPARE(env.storedSetting("Settings", "MainTop"), twips(main->pos().y(), false));
@@ -189,7 +189,7 @@ private slots:
         env.storeSetting("Settings", "MainLeft", "1234");
         frmMain* main = env.createMainWindow();
         document(main, 0)->Unload();
-        QTRY_COMPARE(main->ChildForms().size(), 0);
+        QTRY_COMPARE(main->childForms().size(), 0);
         main->showMinimized();
         QTRY_VERIFY(main->isMinimized());
         main->mnuFileExit_Click();
@@ -204,7 +204,7 @@ private slots:
         QVERIFY(main->isVisible());
         QCOMPARE(env.messages.size(), 1);
         document(main, 0)->Unload();
-        QTRY_COMPARE(main->ChildForms().size(), 0);
+        QTRY_COMPARE(main->childForms().size(), 0);
         QVERIFY(main->close());
         QVERIFY(env.hasSetting("Settings", "MainWidth"));
     }
@@ -246,7 +246,7 @@ private slots:
             {"mnuHelpAbout", "&Névjegy...", "Ctrl+A"},
         };
         for (const auto& [name, caption, shortcut] : expected) {
-            QAction* item = main->MenuItem(QString::fromLatin1(name));
+            QAction* item = main->menuItem(QString::fromLatin1(name));
             QVERIFY2(item, name);
             QCOMPARE(item->text(), QString::fromUtf8(caption));
             QCOMPARE(item->shortcut(), QKeySequence(QString::fromLatin1(shortcut)));
@@ -263,13 +263,13 @@ private slots:
             {"mnuExtrasPreview", "&Előnézet", "F5", "mnuExtrasColorHTML"},
         };
         for (const auto& [name, caption, shortcut, lastOfSystem] : added) {
-            QAction* item = main->MenuItem(QString::fromLatin1(name));
+            QAction* item = main->menuItem(QString::fromLatin1(name));
             QVERIFY2(item, name);
             QCOMPARE(item->text(), QString::fromUtf8(caption));
             QCOMPARE(item->shortcut(), QKeySequence(QString::fromLatin1(shortcut)));
             QVERIFY(!item->property("accessibleName").toString().isEmpty());
             QVERIFY(!item->toolTip().isEmpty());
-            QAction* last = main->MenuItem(QString::fromLatin1(lastOfSystem));
+            QAction* last = main->menuItem(QString::fromLatin1(lastOfSystem));
             const auto* menu = qobject_cast<QMenu*>(last->parent());
             QVERIFY2(menu, lastOfSystem);
             const QList<QAction*> actions = menu->actions();
@@ -279,13 +279,13 @@ private slots:
             QVERIFY2(actions.indexOf(item) > lastAt + 1, name);
         }
         // Every entry of the product's table: a command reaches its handler, a parent has a menu.
-        const auto& items = MainMenuDefinition();
+        const auto& items = mainMenuDefinition();
         for (std::size_t i = 0; i < items.size(); ++i) {
             const MenuItemDefinition& item = items[i];
             if (!item.name)
                 continue;
             const QString name = QString::fromLatin1(item.name);
-            QAction* action = main->MenuItem(name);
+            QAction* action = main->menuItem(name);
             QVERIFY2(action, item.name);
             QCOMPARE(action->isCheckable(), item.checkable);
             QCOMPARE(action->isChecked(), item.checkedAtStart);
@@ -390,7 +390,7 @@ private slots:
         QTRY_VERIFY(editor->hasFocus());
         QTest::keyClicks(editor, "abc");
         // Ctrl+A is the editor's select-all, but the menu gives it to the About box.
-        QAction* about = main->MenuItem("mnuHelpAbout");
+        QAction* about = main->menuItem("mnuHelpAbout");
         QObject::disconnect(about, &QAction::triggered, main, nullptr);
         QSignalSpy aboutTriggered(about, &QAction::triggered);
         QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
@@ -398,25 +398,25 @@ private slots:
         QCOMPARE(editor->SelLength(), 0);
         // A key the editor does not own reaches the menu as well.
         QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
-        QCOMPARE(main->ChildForms().size(), 2);
+        QCOMPARE(main->childForms().size(), 2);
 
         // Ctrl+W and Ctrl+F belong to the Modules menu, not to the child window's own Close.
         for (const char* name : {"mnuModulesWebServer", "mnuModulesFTPClient"}) {
-            QAction* item = main->MenuItem(name);
+            QAction* item = main->menuItem(name);
             QObject::disconnect(item, &QAction::triggered, main, nullptr);
             QSignalSpy triggered(item, &QAction::triggered);
-            QWidget* focused = main->ActiveDocument()->rtfDocument;
+            QWidget* focused = main->activeDocument()->rtfDocument;
             focused->setFocus();
             QTest::keyClick(focused, item->shortcut()[0].key(), Qt::ControlModifier);
             QCOMPARE(triggered.size(), 1);
         }
-        QCOMPARE(main->ChildForms().size(), 2);
+        QCOMPARE(main->childForms().size(), 2);
     }
 
     void viewTogglesShowAndHideBars() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QAction* html = main->MenuItem("mnuViewToolbarsHTMLTags");
+        QAction* html = main->menuItem("mnuViewToolbarsHTMLTags");
         QVERIFY(!html->isChecked());
         html->trigger();
         QVERIFY(html->isChecked());
@@ -426,14 +426,14 @@ private slots:
         QVERIFY(!main->tbHTMLTags->isVisible());
 
         for (const char* item : {"mnuViewStatusBar", "mnuViewToolbarsStandard"}) {
-            QAction* action = main->MenuItem(item);
+            QAction* action = main->menuItem(item);
             action->trigger();
             QVERIFY(!action->isChecked());
         }
         QVERIFY(!main->statusBar()->isVisible());
         QVERIFY(!main->tbStandard->isVisible());
         main->mnuViewToolbarsScripting_Click(); // the handler itself inverts the mark
-        QVERIFY(main->MenuItem("mnuViewToolbarsScripting")->isChecked());
+        QVERIFY(main->menuItem("mnuViewToolbarsScripting")->isChecked());
         QVERIFY(main->tbScripting->isVisible());
     }
 
@@ -455,7 +455,7 @@ private slots:
         QTest::qWait(400);
         QVERIFY(!popupShown);
 
-        QAction* html = main->MenuItem("mnuViewToolbarsHTMLTags");
+        QAction* html = main->menuItem("mnuViewToolbarsHTMLTags");
         html->trigger();
         QVERIFY(html->isChecked());
         QVERIFY(main->tbHTMLTags->isVisible());
@@ -488,7 +488,7 @@ private slots:
         QTest::mouseClick(buttons, Qt::LeftButton, {},
                           QPoint(buttons->width() - 3, buttons->height() / 2));
         QTRY_VERIFY(!first->isMaximized());
-        QCOMPARE(main->ChildForms().size(), 1);
+        QCOMPARE(main->childForms().size(), 1);
     }
 
     void toolbarsAreStackedInOrder() {
@@ -498,7 +498,7 @@ private slots:
         main->mnuViewToolbarsScripting_Click();
         QVERIFY(main->tbStandard->geometry().bottom() < main->tbHTMLTags->geometry().top());
         QVERIFY(main->tbHTMLTags->geometry().bottom() < main->tbScripting->geometry().top());
-        QCOMPARE(main->tbStandard->actions().size(), int(StandardToolbarDefinition().size()));
+        QCOMPARE(main->tbStandard->actions().size(), int(standardToolbarDefinition().size()));
     }
 
     void statusBarPanels() {
@@ -531,25 +531,25 @@ private slots:
         const QList<QMdiSubWindow*> windows = main->MDIClient()->subWindowList();
         const QRect room = main->MDIClient()->viewport()->rect();
 
-        main->MenuItem("mnuWindowHorizontal")->trigger();
+        main->menuItem("mnuWindowHorizontal")->trigger();
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(windows[i]->width(), room.width());
             if (i > 0)
                 QCOMPARE(windows[i]->y(), windows[i - 1]->geometry().bottom() + 1);
         }
-        main->MenuItem("mnuWindowVertical")->trigger();
+        main->menuItem("mnuWindowVertical")->trigger();
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(windows[i]->height(), room.height());
             if (i > 0)
                 QCOMPARE(windows[i]->x(), windows[i - 1]->geometry().right() + 1);
         }
-        main->MenuItem("mnuWindowCascade")->trigger();
+        main->menuItem("mnuWindowCascade")->trigger();
         QVERIFY(windows[1]->y() > windows[0]->y());
         QVERIFY(windows[2]->y() > windows[1]->y());
 
         windows[0]->showMinimized();
         windows[1]->showMinimized();
-        main->MenuItem("mnuWindowArrange")->trigger();
+        main->menuItem("mnuWindowArrange")->trigger();
         QCOMPARE(windows[0]->geometry().bottom(), room.bottom());
         QCOMPARE(windows[1]->geometry().bottom(), room.bottom());
         QCOMPARE(windows[0]->x(), 0);

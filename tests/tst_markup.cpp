@@ -41,7 +41,7 @@ void writeData(TestEnv& env, const QString& relative, const QByteArray& bytes) {
 }
 
 frmDocument* firstDocument(frmMain* main) {
-    return qobject_cast<frmDocument*>(main->ChildForms().value(0));
+    return qobject_cast<frmDocument*>(main->childForms().value(0));
 }
 
 } // namespace
@@ -55,7 +55,7 @@ private slots:
         writeData(env, "tags/table.tag",
                   "<table>\r\n<tr><td>\xE1rv\xEDzt\xFBr\xF5</td></tr>\r\n</table>\r\n");
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         QVERIFY(document);
         RichTextBox* box = document->rtfDocument;
         box->setText(QStringLiteral("Eleje\r\nKIJELÖLT vége"));
@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(box->Text(), QStringLiteral("Eleje\r\n") + snippet + QStringLiteral(" vége"));
         QCOMPARE(box->SelLength(), 0);
         QCOMPARE(box->SelStart(), 7 + int(snippet.size()));
-        QVERIFY(!document->Unchanged());
+        QVERIFY(!document->unchanged());
         QVERIFY(env.messages.isEmpty());
     }
 
@@ -79,7 +79,7 @@ private slots:
         TestEnv env;
         writeData(env, "scriptlets/JavaScript/fadebg.tjs", "<script>fade();</script>");
         frmMain* main = env.createMainWindow();
-        RichTextBox* box = main->ActiveDocument()->rtfDocument;
+        RichTextBox* box = main->activeDocument()->rtfDocument;
         box->setText(QStringLiteral("abcdef"));
         box->setSelStart(3);
 
@@ -138,7 +138,7 @@ private slots:
             writeData(env, name, ("[" + name + "]").toLatin1());
         frmMain* main = env.createMainWindow();
         choose(scripting ? main->tbScripting : main->tbHTMLTags, key);
-        QCOMPARE(main->ActiveDocument()->rtfDocument->Text(), "[" + file + "]");
+        QCOMPARE(main->activeDocument()->rtfDocument->Text(), "[" + file + "]");
     }
 
     void eachInsertionGoesToTheActiveWindow() {
@@ -146,26 +146,26 @@ private slots:
         writeData(env, "tags/h1.tag", "<h1></h1>");
         writeData(env, "tags/p.tag", "<p></p>");
         frmMain* main = env.createMainWindow();
-        frmDocument* first = main->ActiveDocument();
+        frmDocument* first = main->activeDocument();
         frmDocument* second = main->NewDocumentWindow();
-        QCOMPARE(main->ActiveDocument(), second);
+        QCOMPARE(main->activeDocument(), second);
 
         choose(main->tbHTMLTags, "h1");
         main->MDIClient()->setActiveSubWindow(first);
-        QCOMPARE(main->ActiveDocument(), first);
+        QCOMPARE(main->activeDocument(), first);
         choose(main->tbHTMLTags, "p");
 
         QCOMPARE(second->rtfDocument->Text(), QStringLiteral("<h1></h1>"));
         QCOMPARE(first->rtfDocument->Text(), QStringLiteral("<p></p>"));
-        QVERIFY(!first->Unchanged());
-        QVERIFY(!second->Unchanged());
+        QVERIFY(!first->unchanged());
+        QVERIFY(!second->unchanged());
     }
 
     void editedFileCountsAtItsNextUse() {
         TestEnv env;
         writeData(env, "tags/td.tag", "<td>1</td>");
         frmMain* main = env.createMainWindow();
-        RichTextBox* box = main->ActiveDocument()->rtfDocument;
+        RichTextBox* box = main->activeDocument()->rtfDocument;
         choose(main->tbHTMLTags, "td");
         writeData(env, "tags/td.tag", "<td>2</td>\r\n");
         choose(main->tbHTMLTags, "td");
@@ -181,7 +181,7 @@ private slots:
     void unknownKeysDoNothing() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         document->rtfDocument->setText(QStringLiteral("marad"));
         document->setUnchanged(true);
         for (const char* key : {"TABLE", "Table", "js", "vbs", "", "echo", "JavaScript", "h7"})
@@ -190,7 +190,7 @@ private slots:
              {"javascript", "PHP3", "php", "fadebg", "animstatus", "Echo", "vbs_BETA", "table", ""})
             emit main->tbScripting->ButtonMenuClick(QString::fromLatin1(key));
         QCOMPARE(document->rtfDocument->Text(), QStringLiteral("marad"));
-        QVERIFY(document->Unchanged());
+        QVERIFY(document->unchanged());
         QVERIFY(env.messages.isEmpty());
     }
 
@@ -198,14 +198,14 @@ private slots:
         TestEnv env;
         writeData(env, "tags/p.tag", "");
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         document->rtfDocument->setText(QStringLiteral("kijelölt"));
         document->setUnchanged(true);
         document->rtfDocument->setSelStart(0);
         document->rtfDocument->setSelLength(4);
         choose(main->tbHTMLTags, "p");
         QCOMPARE(document->rtfDocument->Text(), QStringLiteral("kijelölt"));
-        QVERIFY(document->Unchanged());
+        QVERIFY(document->unchanged());
         QVERIFY(env.messages.isEmpty());
     }
 
@@ -225,7 +225,7 @@ private slots:
         if (asFolder)
             QVERIFY(QDir().mkpath(path));
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         document->rtfDocument->setText(QStringLiteral("Ez itt marad."));
         document->setUnchanged(true);
         document->rtfDocument->setSelStart(3);
@@ -241,29 +241,29 @@ private slots:
         QCOMPARE(env.messages[0].buttons(), int(vbOKOnly));
         QCOMPARE(document->rtfDocument->Text(), QStringLiteral("Ez itt marad."));
         QCOMPARE(document->rtfDocument->SelText(), QStringLiteral("itt "));
-        QVERIFY(document->Unchanged());
+        QVERIFY(document->unchanged());
     }
 
     void withoutDocumentNothingHappens() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
         firstDocument(main)->Unload();
-        QTRY_VERIFY(main->ChildForms().isEmpty());
+        QTRY_VERIFY(main->childForms().isEmpty());
         QVERIFY(QFile::remove(env.programFolder() + "/tags/html.tag")); // not even looked for
 
         choose(main->tbHTMLTags, "html");
         choose(main->tbHTMLTags, "table");
         choose(main->tbScripting, "echo");
-        main->MenuItem("mnuExtrasLogo")->trigger();
+        main->menuItem("mnuExtrasLogo")->trigger();
 
-        QVERIFY(main->ChildForms().isEmpty());
+        QVERIFY(main->childForms().isEmpty());
         QVERIFY(env.messages.isEmpty());
     }
 
     void nonDocumentChildTakesNothing() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         document->rtfDocument->setText(QStringLiteral("dokumentum"));
         document->setUnchanged(true);
         // Stands in for the browser window, the other kind of child window.
@@ -274,10 +274,10 @@ private slots:
 
         choose(main->tbHTMLTags, "body");
         choose(main->tbScripting, "alert");
-        main->MenuItem("mnuExtrasLogo")->trigger();
+        main->menuItem("mnuExtrasLogo")->trigger();
 
         QCOMPARE(document->rtfDocument->Text(), QStringLiteral("dokumentum"));
-        QVERIFY(document->Unchanged());
+        QVERIFY(document->unchanged());
         QVERIFY(env.messages.isEmpty());
         delete other;
     }
@@ -285,16 +285,16 @@ private slots:
     void vbscriptEntryOnlyShowsItsMessage() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         document->rtfDocument->setText(QStringLiteral("x"));
         document->setUnchanged(true);
 
         choose(main->tbScripting, "vbs_beta");
         QCOMPARE(document->rtfDocument->Text(), QStringLiteral("x"));
-        QVERIFY(document->Unchanged());
+        QVERIFY(document->unchanged());
 
         document->Unload();
-        QTRY_VERIFY(main->ChildForms().isEmpty());
+        QTRY_VERIFY(main->childForms().isEmpty());
         choose(main->tbScripting, "vbs_beta");
 
         QCOMPARE(env.messages.size(), 2);
@@ -309,10 +309,10 @@ private slots:
     void buttonFacesInsertNothing() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        main->MenuItem("mnuViewToolbarsHTMLTags")->trigger();
-        main->MenuItem("mnuViewToolbarsScripting")->trigger();
+        main->menuItem("mnuViewToolbarsHTMLTags")->trigger();
+        main->menuItem("mnuViewToolbarsScripting")->trigger();
         QTRY_VERIFY(main->tbHTMLTags->isVisible() && main->tbScripting->isVisible());
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         document->setUnchanged(true);
 
         // Should a menu open after all, close it so the test reports instead of hanging.
@@ -332,7 +332,7 @@ private slots:
             }
         }
         QCOMPARE(document->rtfDocument->Text(), QString());
-        QVERIFY(document->Unchanged());
+        QVERIFY(document->unchanged());
         QVERIFY(env.messages.isEmpty());
     }
 
@@ -340,9 +340,9 @@ private slots:
         TestEnv env;
         writeData(env, "extras/wbxlogo.tvx", "<a href=\"x\">Webrix</a>\r\n");
         frmMain* main = env.createMainWindow();
-        QCOMPARE(main->MenuItem("mnuExtrasLogo")->shortcut(),
+        QCOMPARE(main->menuItem("mnuExtrasLogo")->shortcut(),
                  QKeySequence(QStringLiteral("Ctrl+L")));
-        frmDocument* document = main->ActiveDocument();
+        frmDocument* document = main->activeDocument();
         RichTextBox* box = document->rtfDocument;
         box->setText(QStringLiteral("<p>LOGÓ</p>"));
         document->setUnchanged(true);
@@ -355,7 +355,7 @@ private slots:
 
         QCOMPARE(box->Text(), QStringLiteral("<p><a href=\"x\">Webrix</a>\r\n</p>"));
         QCOMPARE(box->SelStart(), 3 + 24); // the CR LF counts two
-        QVERIFY(!document->Unchanged());
+        QVERIFY(!document->unchanged());
         QVERIFY(box->hasFocus());
     }
 };

@@ -56,7 +56,7 @@ private slots:
         QFETCH(QString, shortcut);
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QAction* item = main->MenuItem(menuItem);
+        QAction* item = main->menuItem(menuItem);
         QVERIFY(item);
         QCOMPARE(item->shortcut(), QKeySequence(shortcut));
 
@@ -106,8 +106,8 @@ private slots:
         const QString log = env.path(QStringLiteral("module.log"));
         QVERIFY(writeModule(modulePath(env, file), log));
         frmMain* main = env.createMainWindow();
-        main->MenuItem(menuItem)->trigger();
-        main->MenuItem(menuItem)->trigger();
+        main->menuItem(menuItem)->trigger();
+        main->menuItem(menuItem)->trigger();
         QTRY_COMPARE(logLines(log).size(), 2);
         QVERIFY(env.messages.isEmpty());
 
@@ -142,7 +142,7 @@ private slots:
             permissions |= QFile::ExeOwner | QFile::ExeGroup;
         QVERIFY(QFile::setPermissions(path, permissions));
         frmMain* main = env.createMainWindow();
-        main->MenuItem(QStringLiteral("mnuModulesFTPClient"))->trigger();
+        main->menuItem(QStringLiteral("mnuModulesFTPClient"))->trigger();
         QCOMPARE(env.messages.size(), 1);
         QVERIFY2(
             env.messages[0].prompt.startsWith(QStringLiteral("A modult nem sikerült elindítani")),
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
         QVERIFY(main->isVisible());
         // The editor goes on: the other command still works as before.
-        main->MenuItem(QStringLiteral("mnuModulesWebServer"))->trigger();
+        main->menuItem(QStringLiteral("mnuModulesWebServer"))->trigger();
         QCOMPARE(env.messages.size(), 2);
         QCOMPARE(env.messages[1].prompt, kNotInstalled);
     }

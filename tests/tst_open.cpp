@@ -38,22 +38,22 @@ private slots:
         frmMain* main = env.createMainWindow();
 
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileOpenHTML");
 
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(env.dialogs[0].kind, CommonDialog::Kind::Open);
         QCOMPARE(env.dialogs[0].title, QStringLiteral("HTML dokumentum megnyitása..."));
         QCOMPARE(env.dialogs[0].filter,
                  QStringLiteral("HTML dokumentumok (*.html and *.htm)|*.html; *.htm"));
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", Native(path)}));
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
-        QCOMPARE(Editor(main)->Text(), QString::fromLatin1(kPage));
-        QVERIFY(!main->ActiveDocument()->Unchanged()); // loading is a change
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1", native(path)}));
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
+        QCOMPARE(activeEditor(main)->Text(), QString::fromLatin1(kPage));
+        QVERIFY(!main->activeDocument()->unchanged()); // loading is a change
         QVERIFY(env.messages.isEmpty());
 
         // The open consumed number 2.
-        Run(main, "mnuFileNew");
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 3"));
+        runCommand(main, "mnuFileNew");
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 3"));
     }
 
     void openTemplateUsesItsOwnDialog() {
@@ -63,13 +63,13 @@ private slots:
         frmMain* main = env.createMainWindow();
 
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenTemplate");
+        runCommand(main, "mnuFileOpenTemplate");
 
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(env.dialogs[0].title, QStringLiteral("Sablon megnyitása..."));
         QCOMPARE(env.dialogs[0].filter, QStringLiteral("Tarvelon HTML sablonjai (*.tht)|*.tht"));
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
-        QCOMPARE(Editor(main)->Text(), QStringLiteral("<p>sablon</p>"));
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
+        QCOMPARE(activeEditor(main)->Text(), QStringLiteral("<p>sablon</p>"));
     }
 
     void cancelMakesNoWindowAndConsumesNoNumber() {
@@ -79,20 +79,20 @@ private slots:
         frmMain* main = env.createMainWindow();
 
         env.queueFileCancel();
-        Run(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileOpenHTML");
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML"); // after an open, too
+        runCommand(main, "mnuFileOpenHTML"); // after an open, too
         env.queueFileCancel();
-        Run(main, "mnuFileOpenTemplate");
+        runCommand(main, "mnuFileOpenTemplate");
         env.queueFileAnswer(QString()); // confirmed without a name
-        Run(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileOpenHTML");
 
         QCOMPARE(env.dialogs.size(), 4);
-        QCOMPARE(main->ChildForms().size(), 2);
-        QCOMPARE(main->DocumentCounter(), 2);
+        QCOMPARE(main->childForms().size(), 2);
+        QCOMPARE(main->documentCounter(), 2);
         QVERIFY(env.messages.isEmpty());
-        Run(main, "mnuFileNew");
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 3"));
+        runCommand(main, "mnuFileNew");
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 3"));
     }
 
     void sameFileTwiceGivesTwoWindowsAndEmptyFileAnEmptyDocument() {
@@ -102,13 +102,13 @@ private slots:
         frmMain* main = env.createMainWindow();
 
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileOpenHTML");
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileOpenHTML");
 
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", Native(path), Native(path)}));
-        QCOMPARE(Editor(main)->Text(), QString());
-        QVERIFY(Editor(main)->colourRuns().empty());
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1", native(path), native(path)}));
+        QCOMPARE(activeEditor(main)->Text(), QString());
+        QVERIFY(activeEditor(main)->colourRuns().empty());
     }
 
     void windows1250BytesComeInAsTheirCharacters() {
@@ -118,8 +118,8 @@ private slots:
         QVERIFY(TestEnv::writeFile(path, QByteArray("<p>\xF5\xFB</p>")));
         frmMain* main = env.createMainWindow();
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        QCOMPARE(Editor(main)->Text(), QStringLiteral("<p>őű</p>"));
+        runCommand(main, "mnuFileOpenHTML");
+        QCOMPARE(activeEditor(main)->Text(), QStringLiteral("<p>őű</p>"));
     }
 
     void failedReadLeavesTheNewEmptyWindowAndSaysWhy_data() {
@@ -144,16 +144,16 @@ private slots:
         frmMain* main = env.createMainWindow();
 
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileOpenHTML");
 
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", "Dokumentum 2"}));
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 2"));
-        QCOMPARE(Editor(main)->Text(), QString());
-        QVERIFY(main->ActiveDocument()->Unchanged());
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1", "Dokumentum 2"}));
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 2"));
+        QCOMPARE(activeEditor(main)->Text(), QString());
+        QVERIFY(main->activeDocument()->unchanged());
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
         QCOMPARE(env.messages[0].buttons(), int(vbOKOnly));
-        QVERIFY2(env.messages[0].prompt.contains(Native(path)), qPrintable(env.messages[0].prompt));
+        QVERIFY2(env.messages[0].prompt.contains(native(path)), qPrintable(env.messages[0].prompt));
     }
 
     void openWorksWhileAnotherKindOfChildIsActive() {
@@ -161,11 +161,11 @@ private slots:
         const QString path = env.path("x.html");
         QVERIFY(TestEnv::writeFile(path, "x"));
         frmMain* main = env.createMainWindow();
-        AddOtherChild(main);
+        addOtherChild(main);
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
-        QCOMPARE(main->ChildForms().size(), 3);
+        runCommand(main, "mnuFileOpenHTML");
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
+        QCOMPARE(main->childForms().size(), 3);
     }
 
     void openedFileEndingInATagKeepsThatTagSelected() {
@@ -174,9 +174,9 @@ private slots:
         QVERIFY(TestEnv::writeFile(path, "<p>kep</p>\r\n<IMG SRC=a.gif>"));
         frmMain* main = env.createMainWindow();
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        QCOMPARE(Editor(main)->SelText(), QStringLiteral("<IMG SRC=a.gif>"));
-        QVERIFY(!Editor(main)->colourRuns().empty());
+        runCommand(main, "mnuFileOpenHTML");
+        QCOMPARE(activeEditor(main)->SelText(), QStringLiteral("<IMG SRC=a.gif>"));
+        QVERIFY(!activeEditor(main)->colourRuns().empty());
     }
 
     // --- Start-up open ---------------------------------------------------------------------------
@@ -190,18 +190,18 @@ private slots:
 
         // Loaded while the main window is still hidden.
         QVERIFY(!main->isVisible());
-        QCOMPARE(Captions(main), QStringList({"site/../site/page.html"}));
-        QCOMPARE(main->DocumentCounter(), 1);
-        auto* first = qobject_cast<frmDocument*>(main->ChildForms().first());
+        QCOMPARE(captions(main), QStringList({"site/../site/page.html"}));
+        QCOMPARE(main->documentCounter(), 1);
+        auto* first = qobject_cast<frmDocument*>(main->childForms().first());
         QCOMPARE(first->rtfDocument->Text(), QString::fromLatin1(kPage));
-        QVERIFY(first->Unchanged());
+        QVERIFY(first->unchanged());
         QVERIFY(env.messages.isEmpty());
         QCOMPARE(first->rtfDocument->SelText(), QStringLiteral("</html>"));
 
         // Bound to the argument: Save writes there without a dialog.
         first->rtfDocument->setText(QStringLiteral("uj"));
         main->show();
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QVERIFY(env.dialogs.isEmpty());
         QCOMPARE(TestEnv::readFile(env.path("site/page.html")), QByteArray("uj"));
     }
@@ -217,18 +217,18 @@ private slots:
         }
         frmMain* main = env.createMainWindow(true, path);
 
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
-        QCOMPARE(Editor(main)->Text(), QString());
-        QVERIFY(main->ActiveDocument()->Unchanged());
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1"}));
+        QCOMPARE(activeEditor(main)->Text(), QString());
+        QVERIFY(main->activeDocument()->unchanged());
         QTRY_COMPARE(env.messages.size(), 1); // once the main window is up, owned by it
         QCOMPARE(env.messages[0].owner, main);
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
-        QVERIFY(env.messages[0].prompt.contains(Native(path)));
+        QVERIFY(env.messages[0].prompt.contains(native(path)));
 
         // An open from the menu refuses it the same way.
         env.queueFileAnswer(path);
-        Run(main, "mnuFileOpenHTML");
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1", "Dokumentum 2"}));
+        runCommand(main, "mnuFileOpenHTML");
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1", "Dokumentum 2"}));
         QCOMPARE(env.messages.size(), 2);
     }
 };

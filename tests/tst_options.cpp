@@ -24,7 +24,7 @@ private slots:
         TestEnv env;
         frmProgramOptions dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Opciók: program"));
-        QCOMPARE(dialog.size(), QSize(TwipsToPixelsX(3450), TwipsToPixelsY(4695)));
+        QCOMPARE(dialog.size(), QSize(twipsToPixelsX(3450), twipsToPixelsY(4695)));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
         QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -43,8 +43,8 @@ private slots:
         // Children sit in their frames.
         QCOMPARE(dialog.txtColorCode->parentWidget(), dialog.frameDesign);
         QCOMPARE(dialog.txtStartingAddress->parentWidget(), dialog.frameBrowser);
-        QCOMPARE(dialog.txtStartingAddress->geometry(), TwipsRect(120, 600, 3015, 285));
-        QCOMPARE(dialog.cmdCancel->geometry(), TwipsRect(1800, 4200, 1575, 375));
+        QCOMPARE(dialog.txtStartingAddress->geometry(), twipsRect(120, 600, 3015, 285));
+        QCOMPARE(dialog.cmdCancel->geometry(), twipsRect(1800, 4200, 1575, 375));
         for (QWidget* w : dialog.findChildren<QWidget*>())
             if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
                 QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
@@ -237,7 +237,7 @@ private slots:
     void menuOpensModalDialogOverTheMainWindowAndChangesNothingOnScreen() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QAction* item = main->MenuItem(QStringLiteral("mnuOptionsProgram"));
+        QAction* item = main->menuItem(QStringLiteral("mnuOptionsProgram"));
         QVERIFY(item);
         QCOMPARE(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
         const QBrush background = main->MDIClient()->background();

@@ -25,21 +25,21 @@ using namespace DocumentTest;
 namespace {
 constexpr int kLoadTimeout = 20000;
 
-QList<frmBuiltInBrowser*> BrowserWindows(frmMain* main) {
+QList<frmBuiltInBrowser*> browserWindows(frmMain* main) {
     QList<frmBuiltInBrowser*> windows;
-    for (QMdiSubWindow* child : main->ChildForms())
+    for (QMdiSubWindow* child : main->childForms())
         if (auto* browser = qobject_cast<frmBuiltInBrowser*>(child))
             windows << browser;
     return windows;
 }
 
-frmBuiltInBrowser* Preview(frmMain* main) {
-    const QList<frmBuiltInBrowser*> windows = BrowserWindows(main);
+frmBuiltInBrowser* preview(frmMain* main) {
+    const QList<frmBuiltInBrowser*> windows = browserWindows(main);
     return windows.size() == 1 ? windows.first() : nullptr;
 }
 
 // The value of a script run in the page, once it has answered.
-QVariant Evaluate(frmBuiltInBrowser* window, const QString& script) {
+QVariant evaluate(frmBuiltInBrowser* window, const QString& script) {
     QVariant result;
     bool answered = false;
     window->brwWebBrowser->page()->runJavaScript(script, [&](const QVariant& value) {
@@ -51,11 +51,11 @@ QVariant Evaluate(frmBuiltInBrowser* window, const QString& script) {
     return result;
 }
 
-QString Title(frmBuiltInBrowser* window) {
+QString title(frmBuiltInBrowser* window) {
     return window ? window->brwWebBrowser->title() : QString();
 }
 
-bool WritePicture(const QString& path, int width) {
+bool writePicture(const QString& path, int width) {
     QImage picture(width, 5, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -72,74 +72,74 @@ private slots:
         QVERIFY(TestEnv::writeFile(page, "<title>Mentett</title>"));
         QVERIFY(TestEnv::writeFile(env.path("site/style.css"),
                                    "body { background-color: rgb(1, 2, 3); }"));
-        QVERIFY(WritePicture(env.path("site/img/pic.png"), 7));
-        QVERIFY(WritePicture(env.path("outside.png"), 9));
+        QVERIFY(writePicture(env.path("site/img/pic.png"), 7));
+        QVERIFY(writePicture(env.path("outside.png"), 9));
         frmMain* main = env.createMainWindow(true, page);
-        Editor(main)->setText(QStringLiteral(
+        activeEditor(main)->setText(QStringLiteral(
             "<html><head><title>Most írt</title><link rel=\"stylesheet\" href=\"style.css\">"
             "</head><body><img id=\"in\" src=\"img/pic.png\"><img id=\"out\" "
             "src=\"../outside.png\"><img id=\"up\" src=\"%2e%2e/outside.png\"></body></html>"));
 
-        Run(main, "mnuExtrasPreview");
-        frmBuiltInBrowser* window = Preview(main);
+        runCommand(main, "mnuExtrasPreview");
+        frmBuiltInBrowser* window = preview(main);
         QVERIFY(window);
         QCOMPARE(main->ActiveForm(), window);
         // The text in the editor, not the saved file; the window is titled by the page.
         QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Most írt"), kLoadTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(
-            Evaluate(window, "getComputedStyle(document.body).backgroundColor").toString(),
+            evaluate(window, "getComputedStyle(document.body).backgroundColor").toString(),
             QStringLiteral("rgb(1, 2, 3)"), kLoadTimeout);
         QTRY_COMPARE_WITH_TIMEOUT(
-            Evaluate(window, "document.getElementById('in').naturalWidth").toInt(), 7,
+            evaluate(window, "document.getElementById('in').naturalWidth").toInt(), 7,
             kLoadTimeout);
         // Nothing above the document's folder is served.
         QTRY_VERIFY_WITH_TIMEOUT(
-            Evaluate(window, "document.getElementById('out').complete").toBool(), kLoadTimeout);
-        QCOMPARE(Evaluate(window, "document.getElementById('out').naturalWidth").toInt(), 0);
+            evaluate(window, "document.getElementById('out').complete").toBool(), kLoadTimeout);
+        QCOMPARE(evaluate(window, "document.getElementById('out').naturalWidth").toInt(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(
-            Evaluate(window, "document.getElementById('up').complete").toBool(), kLoadTimeout);
-        QCOMPARE(Evaluate(window, "document.getElementById('up').naturalWidth").toInt(), 0);
+            evaluate(window, "document.getElementById('up').complete").toBool(), kLoadTimeout);
+        QCOMPARE(evaluate(window, "document.getElementById('up').naturalWidth").toInt(), 0);
         QVERIFY(env.messages.isEmpty());
     }
 
     void followsTheTypingKeepsTheScrollAndClosesWithTheDocument() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("<html><head><title>Egy</title></head><body>"
                                        "<div style=\"height:5000px\">hosszú</div></body></html>"));
-        Run(main, "mnuExtrasPreview");
-        frmBuiltInBrowser* window = Preview(main);
+        runCommand(main, "mnuExtrasPreview");
+        frmBuiltInBrowser* window = preview(main);
         QVERIFY(window);
-        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Egy"), kLoadTimeout);
-        Evaluate(window, "window.scrollTo(0, 1200); window.scrollY");
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Egy"), kLoadTimeout);
+        evaluate(window, "window.scrollTo(0, 1200); window.scrollY");
         QTRY_COMPARE_WITH_TIMEOUT(window->brwWebBrowser->page()->scrollPosition().y(), 1200.0,
                                   kLoadTimeout);
 
         // Typing in the document: the preview follows once the typing stops.
-        main->MDIClient()->setActiveSubWindow(main->ChildForms().first());
+        main->MDIClient()->setActiveSubWindow(main->childForms().first());
         editor->selectDocumentRange(19, 22);
         editor->setFocus();
         QTest::keyClicks(editor, "Ketto");
-        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Ketto"), kLoadTimeout);
-        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(window, "window.scrollY").toInt(), 1200, kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Ketto"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(window, "window.scrollY").toInt(), 1200, kLoadTimeout);
 
         // F5 again: the same window, in front.
-        Run(main, "mnuExtrasPreview");
-        QCOMPARE(BrowserWindows(main).size(), 1);
+        runCommand(main, "mnuExtrasPreview");
+        QCOMPARE(browserWindows(main).size(), 1);
         QCOMPARE(main->ActiveForm(), window);
 
         // A second document has a preview of its own.
-        Run(main, "mnuFileNew");
-        Editor(main)->setText(QStringLiteral("<title>Másik</title>"));
-        Run(main, "mnuExtrasPreview");
-        QCOMPARE(BrowserWindows(main).size(), 2);
+        runCommand(main, "mnuFileNew");
+        activeEditor(main)->setText(QStringLiteral("<title>Másik</title>"));
+        runCommand(main, "mnuExtrasPreview");
+        QCOMPARE(browserWindows(main).size(), 2);
 
         const QPointer<frmBuiltInBrowser> first(window);
-        auto* document = qobject_cast<frmDocument*>(main->ChildForms().first());
+        auto* document = qobject_cast<frmDocument*>(main->childForms().first());
         document->Unload();
         QTRY_VERIFY(!first);
-        QCOMPARE(BrowserWindows(main).size(), 1);
+        QCOMPARE(browserWindows(main).size(), 1);
     }
 
     void f5InThePreviewWindowBringsItBackToItsDocument() {
@@ -148,31 +148,31 @@ private slots:
         QVERIFY(TestEnv::writeFile(page, "<title>Mentett</title>"));
         QVERIFY(TestEnv::writeFile(env.path("site/other.html"), "<title>Masik oldal</title>"));
         frmMain* main = env.createMainWindow(true, page);
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setText(QStringLiteral("<title>Első</title>"));
-        Run(main, "mnuExtrasPreview");
-        frmBuiltInBrowser* window = Preview(main);
+        runCommand(main, "mnuExtrasPreview");
+        frmBuiltInBrowser* window = preview(main);
         QVERIFY(window);
-        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Első"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Első"), kLoadTimeout);
 
         const auto goAway = [&] {
             // The user follows a link out of the preview; the document changes meanwhile and
             // the page the user went to is left alone.
             window->brwWebBrowser->page()->runJavaScript(
                 QStringLiteral("location.href = 'other.html';"));
-            QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Masik oldal"), kLoadTimeout);
+            QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Masik oldal"), kLoadTimeout);
         };
         goAway();
         editor->setText(QStringLiteral("<title>Második</title>"));
         QTest::qWait(DocumentPreview::kFollowDelayMs + 300);
-        QCOMPARE(Title(window), QStringLiteral("Masik oldal"));
+        QCOMPARE(title(window), QStringLiteral("Masik oldal"));
 
         // F5 with the preview window in front: its document's text as it is now.
         main->MDIClient()->setActiveSubWindow(window);
         QCOMPARE(main->ActiveForm(), window);
-        Run(main, "mnuExtrasPreview");
-        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Második"), kLoadTimeout);
-        QCOMPARE(BrowserWindows(main).size(), 1);
+        runCommand(main, "mnuExtrasPreview");
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Második"), kLoadTimeout);
+        QCOMPARE(browserWindows(main).size(), 1);
         QCOMPARE(main->ActiveForm(), window);
 
         // The key itself, pressed in the page.
@@ -183,7 +183,7 @@ private slots:
         QWidget* target = window->brwWebBrowser->focusProxy() ? window->brwWebBrowser->focusProxy()
                                                               : window->brwWebBrowser;
         QTest::keyClick(target, Qt::Key_F5);
-        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Harmadik"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Harmadik"), kLoadTimeout);
         QVERIFY(env.messages.isEmpty());
     }
 
@@ -197,30 +197,31 @@ private slots:
         };
         for (const Case& c : {Case{TextEncoding::Codec::Windows1250, "windows-1250"},
                               Case{TextEncoding::Codec::Utf8, "utf-8"}}) {
-            Run(main, "mnuFileNew");
-            RichTextBox* editor = Editor(main);
+            runCommand(main, "mnuFileNew");
+            RichTextBox* editor = activeEditor(main);
             TextEncoding encoding;
             encoding.codec = c.codec;
             editor->setEncoding(encoding);
             editor->setText(QStringLiteral("<html><head><meta charset=\"%1\"><title>%2</title>"
                                            "</head><body></body></html>")
                                 .arg(QString::fromLatin1(c.charset), text));
-            Run(main, "mnuExtrasPreview");
+            runCommand(main, "mnuExtrasPreview");
             auto* window = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
             QVERIFY(window);
-            QTRY_COMPARE_WITH_TIMEOUT(Title(window), text, kLoadTimeout);
-            QCOMPARE(Evaluate(window, "document.characterSet").toString().toLower(),
+            QTRY_COMPARE_WITH_TIMEOUT(title(window), text, kLoadTimeout);
+            QCOMPARE(evaluate(window, "document.characterSet").toString().toLower(),
                      QString::fromLatin1(c.charset));
         }
 
         // A character the declared encoding lacks: the preview still shows the text.
-        Run(main, "mnuFileNew");
-        Editor(main)->setText(QStringLiteral("<meta charset=\"windows-1250\"><title>Ω ő</title>"));
-        Editor(main)->setEncoding(TextEncoding{TextEncoding::Codec::Windows1250, false});
-        Run(main, "mnuExtrasPreview");
+        runCommand(main, "mnuFileNew");
+        activeEditor(main)->setText(
+            QStringLiteral("<meta charset=\"windows-1250\"><title>Ω ő</title>"));
+        activeEditor(main)->setEncoding(TextEncoding{TextEncoding::Codec::Windows1250, false});
+        runCommand(main, "mnuExtrasPreview");
         auto* window = qobject_cast<frmBuiltInBrowser*>(main->ActiveForm());
         QVERIFY(window);
-        QTRY_COMPARE_WITH_TIMEOUT(Title(window), QStringLiteral("Ω ő"), kLoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Ω ő"), kLoadTimeout);
     }
 
     void theServerHandsOutOnlyFilesInsideTheFolder() {
@@ -230,18 +231,18 @@ private slots:
         QVERIFY(TestEnv::writeFile(env.path("site/sub/b.js"), "x"));
         QVERIFY(TestEnv::writeFile(env.path("secret.txt"), "x"));
         const QString root = QFileInfo(folder).canonicalFilePath();
-        QCOMPARE(PreviewPages::FileInside(folder, "/a.css"), root + "/a.css");
-        QCOMPARE(PreviewPages::FileInside(folder, "/sub/../sub/b.js"), root + "/sub/b.js");
+        QCOMPARE(PreviewPages::fileInside(folder, "/a.css"), root + "/a.css");
+        QCOMPARE(PreviewPages::fileInside(folder, "/sub/../sub/b.js"), root + "/sub/b.js");
         for (const char* path : {"/../secret.txt", "/sub/../../secret.txt", "/", "/sub",
                                  "/missing.css", "..\\secret.txt"})
-            QVERIFY2(PreviewPages::FileInside(folder, QString::fromLatin1(path)).isEmpty(), path);
-        QVERIFY(PreviewPages::FileInside(QString(), "/a.css").isEmpty());
+            QVERIFY2(PreviewPages::fileInside(folder, QString::fromLatin1(path)).isEmpty(), path);
+        QVERIFY(PreviewPages::fileInside(QString(), "/a.css").isEmpty());
 #ifdef Q_OS_UNIX
         // A link leading out of the folder, and a pipe inside it.
         QVERIFY(QFile::link(env.path("secret.txt"), env.path("site/link.txt")));
-        QVERIFY(PreviewPages::FileInside(folder, "/link.txt").isEmpty());
+        QVERIFY(PreviewPages::fileInside(folder, "/link.txt").isEmpty());
         QCOMPARE(::mkfifo(QFile::encodeName(env.path("site/pipe.html")).constData(), 0600), 0);
-        QVERIFY(PreviewPages::FileInside(folder, "/pipe.html").isEmpty());
+        QVERIFY(PreviewPages::fileInside(folder, "/pipe.html").isEmpty());
 #endif
     }
 };

@@ -26,8 +26,8 @@ QString recoveryQuestion(int documents) {
         .arg(documents);
 }
 
-void Type(frmMain* main, const QString& text) {
-    QTest::keyClicks(Editor(main), text);
+void typeText(frmMain* main, const QString& text) {
+    QTest::keyClicks(activeEditor(main), text);
 }
 
 // A program started in another process that holds a page and an untitled window with unsaved
@@ -86,12 +86,12 @@ QString orphanedSession(const TestEnv& env, const QList<QByteArray>& copies) {
     QDir().mkpath(folder);
     int window = 0;
     for (const QByteArray& bytes : copies)
-        TestEnv::writeFile(RecoveryStore::CopyPath(folder, ++window), bytes);
+        TestEnv::writeFile(RecoveryStore::copyPath(folder, ++window), bytes);
     return folder;
 }
 
 QByteArray copyBytes(const QString& caption, const QString& file, const QString& text) {
-    return EncodeRecoveryCopy(RecoveryCopy{caption, file, TextEncoding{}, text});
+    return encodeRecoveryCopy(RecoveryCopy{caption, file, TextEncoding{}, text});
 }
 
 // Lets the start-up recovery (queued behind the load) run.
@@ -100,7 +100,7 @@ void settle() {
 }
 
 frmDocument* documentTitled(frmMain* main, const QString& caption) {
-    for (QMdiSubWindow* child : main->ChildForms())
+    for (QMdiSubWindow* child : main->childForms())
         if (child->windowTitle() == caption)
             return qobject_cast<frmDocument*>(child);
     return nullptr;
@@ -112,7 +112,7 @@ class RecoveryTest : public QObject {
 private slots:
     void killedProgramsTextIsOfferedBackAndNotToARunningOne() {
         TestEnv env;
-        const QString page = Native(env.path(QStringLiteral("page.html")));
+        const QString page = native(env.path(QStringLiteral("page.html")));
         QVERIFY(TestEnv::writeFile(page, QByteArray("\xEF\xBB\xBF<p>R\xC3\xA9gi</p>\r\n")));
 
         ChildProgram child;
@@ -126,7 +126,7 @@ private slots:
         frmMain* running = env.createMainWindow();
         settle();
         QVERIFY(env.messages.isEmpty());
-        QCOMPARE(running->ChildForms().size(), 1);
+        QCOMPARE(running->childForms().size(), 1);
         QCOMPARE(copiesIn(child.session), childCopies);
 
         child.kill();
@@ -137,30 +137,30 @@ private slots:
         QCOMPARE(env.messages[0].prompt, recoveryQuestion(2));
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
         QCOMPARE(env.messages[0].buttons(), int(vbYesNo));
-        QCOMPARE(Captions(main), (QStringList{QStringLiteral("Dokumentum 1"), page,
+        QCOMPARE(captions(main), (QStringList{QStringLiteral("Dokumentum 1"), page,
                                               QStringLiteral("Dokumentum 3")}));
 
         frmDocument* restoredPage = documentTitled(main, page);
         QCOMPARE(restoredPage->rtfDocument->Text(), QStringLiteral("<p>Régi</p>\r\n<b>Új ő</b>"));
-        QCOMPARE(RecoveryJournal::DocumentEncoding(restoredPage),
+        QCOMPARE(RecoveryJournal::documentEncoding(restoredPage),
                  (TextEncoding{TextEncoding::Codec::Utf8, true}));
         frmDocument* restoredDraft = documentTitled(main, QStringLiteral("Dokumentum 3"));
         QCOMPARE(restoredDraft->rtfDocument->Text(), QStringLiteral("<i>vázlat</i>"));
-        QCOMPARE(RecoveryJournal::DocumentEncoding(restoredDraft), TextEncoding{});
+        QCOMPARE(RecoveryJournal::documentEncoding(restoredDraft), TextEncoding{});
         QVERIFY(!restoredPage->rtfDocument->colourRuns().empty());
         // The page's file was never written.
         QCOMPARE(TestEnv::readFile(page), QByteArray("\xEF\xBB\xBF<p>R\xC3\xA9gi</p>\r\n"));
 
         // The old copies made way for the restored windows' own.
         QVERIFY(copiesIn(child.session).isEmpty());
-        QVERIFY(QFile::exists(main->Journal()->copyPath(restoredPage)));
-        QVERIFY(QFile::exists(main->Journal()->copyPath(restoredDraft)));
-        QVERIFY(copiesIn(running->Journal()->sessionFolder()).isEmpty());
+        QVERIFY(QFile::exists(main->journal()->copyPath(restoredPage)));
+        QVERIFY(QFile::exists(main->journal()->copyPath(restoredDraft)));
+        QVERIFY(copiesIn(running->journal()->sessionFolder()).isEmpty());
 
         // Closing asks about saving; No removes the window and its copy.
-        const QString draftCopy = main->Journal()->copyPath(restoredDraft);
+        const QString draftCopy = main->journal()->copyPath(restoredDraft);
         main->MDIClient()->setActiveSubWindow(restoredDraft);
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
         QCOMPARE(env.messages.size(), 2);
         QCOMPARE(env.messages[1].prompt, kSaveQuestion);
         QTRY_VERIFY(!QFile::exists(draftCopy));
@@ -170,69 +170,69 @@ private slots:
         TestEnv env;
         frmMain* main = env.createMainWindow();
         settle();
-        RecoveryJournal* journal = main->Journal();
+        RecoveryJournal* journal = main->journal();
 
         // Untitled, saved under a name.
-        Type(main, QStringLiteral("<p>egy</p>"));
-        const QString first = journal->copyPath(main->ActiveDocument());
+        typeText(main, QStringLiteral("<p>egy</p>"));
+        const QString first = journal->copyPath(main->activeDocument());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first), 10000); // on its own schedule
         env.queueFileAnswer(env.path(QStringLiteral("egy.html")));
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QVERIFY(journal->flush());
         QVERIFY(!QFile::exists(first));
 
         // Bound now: an edit brings the copy back, exporting keeps it, saving removes it.
-        Type(main, QStringLiteral("!"));
+        typeText(main, QStringLiteral("!"));
         QVERIFY(journal->flush());
         QVERIFY(QFile::exists(first));
         env.queueFileAnswer(env.path(QStringLiteral("sablon.tht")));
-        Run(main, "mnuFileExportToTemplate");
+        runCommand(main, "mnuFileExportToTemplate");
         QVERIFY(journal->flush());
         QVERIFY(QFile::exists(first));
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QVERIFY(journal->flush());
         QVERIFY(!QFile::exists(first));
 
         // Undoing back to the saved text needs no copy either.
-        Type(main, QStringLiteral("x"));
+        typeText(main, QStringLiteral("x"));
         QVERIFY(journal->flush());
         QVERIFY(QFile::exists(first));
-        Editor(main)->undo();
+        activeEditor(main)->undo();
         QVERIFY(journal->flush());
         QVERIFY(!QFile::exists(first));
 
         // Close answered No, and answered Yes.
-        Type(main, QStringLiteral("y"));
+        typeText(main, QStringLiteral("y"));
         QVERIFY(journal->flush());
         QVERIFY(QFile::exists(first));
         env.queueMessageAnswer(vbNo);
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
         QVERIFY(journal->flush());
         QVERIFY(!QFile::exists(first));
 
-        Run(main, "mnuFileNew");
-        Type(main, QStringLiteral("<p>ketto</p>"));
-        const QString second = journal->copyPath(main->ActiveDocument());
+        runCommand(main, "mnuFileNew");
+        typeText(main, QStringLiteral("<p>ketto</p>"));
+        const QString second = journal->copyPath(main->activeDocument());
         QVERIFY(journal->flush());
         QVERIFY(QFile::exists(second));
         env.queueMessageAnswer(vbYes);
         env.queueFileAnswer(env.path(QStringLiteral("ketto.html")));
-        Run(main, "mnuFileClose");
+        runCommand(main, "mnuFileClose");
         QVERIFY(journal->flush());
         QVERIFY(!QFile::exists(second));
-        QVERIFY(main->ChildForms().isEmpty());
+        QVERIFY(main->childForms().isEmpty());
 
         // A file just opened holds nothing unsaved.
         env.queueFileAnswer(env.path(QStringLiteral("ketto.html")));
-        Run(main, "mnuFileOpenHTML");
+        runCommand(main, "mnuFileOpenHTML");
         QVERIFY(journal->flush());
-        QVERIFY(!QFile::exists(journal->copyPath(main->ActiveDocument())));
-        Run(main, "mnuFileClose");
+        QVERIFY(!QFile::exists(journal->copyPath(main->activeDocument())));
+        runCommand(main, "mnuFileClose");
 
         // A normal exit leaves nothing behind.
         const QString session = journal->sessionFolder();
         QVERIFY(QFileInfo::exists(session));
-        Run(main, "mnuFileExit");
+        runCommand(main, "mnuFileExit");
         QVERIFY(!QFileInfo::exists(session));
         QVERIFY(copiesIn(env.recoveryFolder()).isEmpty());
     }
@@ -255,7 +255,7 @@ private slots:
         frmMain* main = env.createMainWindow();
         QTRY_COMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].prompt, recoveryQuestion(1));
-        QCOMPARE(main->ChildForms().size(), 1);
+        QCOMPARE(main->childForms().size(), 1);
         QVERIFY(!QFileInfo::exists(session));
         QVERIFY(!QFileInfo::exists(old));
         QVERIFY(QFileInfo::exists(recent + QStringLiteral("/b.wrxcopy")));
@@ -282,8 +282,8 @@ private slots:
             orphanedSession(env, {good.left(good.size() - 4),
                                   QByteArray("<html>nem másolat</html>"), newer, changed, good});
         const QStringList bad = {
-            RecoveryStore::CopyPath(session, 1), RecoveryStore::CopyPath(session, 2),
-            RecoveryStore::CopyPath(session, 3), RecoveryStore::CopyPath(session, 4)};
+            RecoveryStore::copyPath(session, 1), RecoveryStore::copyPath(session, 2),
+            RecoveryStore::copyPath(session, 3), RecoveryStore::copyPath(session, 4)};
 
         env.queueMessageAnswer(vbOK);
         env.queueMessageAnswer(vbOK);
@@ -304,10 +304,10 @@ private slots:
             QVERIFY(QFile::exists(bad[i]));
         }
         QCOMPARE(env.messages[4].prompt, recoveryQuestion(1));
-        QCOMPARE(Captions(main),
+        QCOMPARE(captions(main),
                  (QStringList{QStringLiteral("Dokumentum 1"), QStringLiteral("Dokumentum 2")}));
-        QCOMPARE(Editor(main)->Text(), QStringLiteral("<p>ép</p>"));
-        QVERIFY(!QFile::exists(RecoveryStore::CopyPath(session, 5)));
+        QCOMPARE(activeEditor(main)->Text(), QStringLiteral("<p>ép</p>"));
+        QVERIFY(!QFile::exists(RecoveryStore::copyPath(session, 5)));
     }
 
     void copyFormatRoundTripsCaptionsAndEveryCharacter() {
@@ -318,7 +318,7 @@ private slots:
         copy.text = QStringLiteral("első\nmásodik") + QChar(QChar::ParagraphSeparator) +
                     QStringLiteral("\n\nWEBRIX-RECOVERY 1\n€ 𝄞");
         QString reason;
-        const auto back = DecodeRecoveryCopy(EncodeRecoveryCopy(copy), &reason);
+        const auto back = decodeRecoveryCopy(encodeRecoveryCopy(copy), &reason);
         QVERIFY2(back, qPrintable(reason));
         QCOMPARE(back->caption, copy.caption);
         QCOMPARE(back->file, copy.file);

@@ -104,7 +104,7 @@ private slots:
         RichTextBox* box = editor.box;
         box->setText(QStringLiteral("ab\r\ncd\nef"));
         QCOMPARE(box->Text(), QStringLiteral("ab\r\ncd\r\nef"));
-        QCOMPARE(box->TextLength(), 10);
+        QCOMPARE(box->textLength(), 10);
 
         box->setSelStart(4);
         box->setSelLength(2);
@@ -540,7 +540,7 @@ private slots:
         }
         const QString line(3000, u'x');
         box->setText(QStringLiteral("first\r\n") + line);
-        box->setSelStart(int(box->TextLength()));
+        box->setSelStart(int(box->textLength()));
         editor.paint();
         editor.window.resize(800, 300);
         QCoreApplication::processEvents();

@@ -20,14 +20,14 @@ const QString kSaveFilter = QStringLiteral(
     "HTML dokumentumok - 32bites (*.html)|*.html | HTML dokumentumok - 16bites (*.htm)|*.htm");
 const QString kTemplateFilter = QStringLiteral("Tarvelon HTML sablonjai (*.tht)|*.tht");
 
-frmDocument* OpenFile(TestEnv& env, frmMain* main, const QString& path) {
+frmDocument* openFile(TestEnv& env, frmMain* main, const QString& path) {
     env.queueFileAnswer(path);
-    main->MenuItem("mnuFileOpenHTML")->trigger();
-    return main->ActiveDocument();
+    main->menuItem("mnuFileOpenHTML")->trigger();
+    return main->activeDocument();
 }
 
 // An existing file that cannot be written even by root, or nothing.
-QString UnwritableExistingFile(TestEnv& env) {
+QString unwritableExistingFile(TestEnv& env) {
     if (geteuid() != 0) {
         const QString path = env.path("readonly.html");
         TestEnv::writeFile(path, "regi");
@@ -45,13 +45,13 @@ private slots:
     void saveUntitledAsksThenBindsAndSavesAgainWithoutAsking() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        QTest::keyClicks(Editor(main), QStringLiteral("<b>a</b>"));
-        QTest::keyClick(Editor(main), Qt::Key_Return);
-        QTest::keyClicks(Editor(main), QStringLiteral("b"));
+        QTest::keyClicks(activeEditor(main), QStringLiteral("<b>a</b>"));
+        QTest::keyClick(activeEditor(main), Qt::Key_Return);
+        QTest::keyClicks(activeEditor(main), QStringLiteral("b"));
         const QString path = env.path("a.htm");
 
         env.queueFileAnswer(path);
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
 
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(env.dialogs[0].kind, CommonDialog::Kind::Save);
@@ -59,14 +59,14 @@ private slots:
         QCOMPARE(env.dialogs[0].filter, kSaveFilter);
         QVERIFY(!env.dialogs[0].overwritePrompt);
         QCOMPARE(TestEnv::readFile(path), QByteArray("<b>a</b>\r\nb"));
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
-        QVERIFY(!main->ActiveDocument()->Unchanged()); // saving keeps the flag
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
+        QVERIFY(!main->activeDocument()->unchanged()); // saving keeps the flag
         QVERIFY(env.messages.isEmpty());
 
         // The colouring leaves the last tag selected; type behind it.
-        QTest::keyClick(Editor(main), Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(Editor(main), QStringLiteral("c"));
-        Run(main, "mnuFileSave");
+        QTest::keyClick(activeEditor(main), Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(activeEditor(main), QStringLiteral("c"));
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(TestEnv::readFile(path), QByteArray("<b>a</b>\r\nbc"));
     }
@@ -77,10 +77,10 @@ private slots:
         const QByteArray bytes("<p>\xF5\xFB</p>\r\n\r\n<i>x</i>\r\n");
         QVERIFY(TestEnv::writeFile(path, bytes));
         frmMain* main = env.createMainWindow();
-        OpenFile(env, main, path);
+        openFile(env, main, path);
         QVERIFY(TestEnv::writeFile(path, "mas"));
 
-        Run(main, "mnuFileSave"); // an opened template is written back into the template
+        runCommand(main, "mnuFileSave"); // an opened template is written back into the template
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(TestEnv::readFile(path), bytes);
     }
@@ -88,9 +88,9 @@ private slots:
     void theChosenNameIsUsedWithoutAnExtension() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("x"));
+        activeEditor(main)->setText(QStringLiteral("x"));
         env.queueFileAnswer(env.path("index"));
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(TestEnv::readFile(env.path("index")), QByteArray("x"));
         QVERIFY(!QFileInfo::exists(env.path("index.html")));
         QVERIFY(!QFileInfo::exists(env.path("index.htm")));
@@ -103,13 +103,13 @@ private slots:
         QDir::setCurrent(env.root());
         frmMain* main = env.createMainWindow(true, QStringLiteral("Dokumentumok/a.html"));
         QDir::setCurrent(old);
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentumok/a.html"));
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentumok/a.html"));
 
-        Editor(main)->setText(QStringLiteral("b"));
+        activeEditor(main)->setText(QStringLiteral("b"));
         // It asks for a name; picking the file it came from is no overwrite of another file.
         env.queueFileAnswer(env.path("Dokumentumok/a.html"));
         QDir::setCurrent(env.root());
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QDir::setCurrent(old);
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(env.dialogs[0].title, QStringLiteral("Mentés"));
@@ -120,22 +120,22 @@ private slots:
     void exportWritesACopyAndNeverBinds() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Run(main, "mnuFileNew");
-        Editor(main)->setText(QStringLiteral("<p>t</p>\r\n"));
+        runCommand(main, "mnuFileNew");
+        activeEditor(main)->setText(QStringLiteral("<p>t</p>\r\n"));
         const QString path = env.path("t.tht");
 
         env.queueFileAnswer(path);
-        Run(main, "mnuFileExportToTemplate");
+        runCommand(main, "mnuFileExportToTemplate");
 
         QCOMPARE(env.dialogs.size(), 1);
         QCOMPARE(env.dialogs[0].kind, CommonDialog::Kind::Save);
         QCOMPARE(env.dialogs[0].title, QStringLiteral("Sablonba exportál..."));
         QCOMPARE(env.dialogs[0].filter, kTemplateFilter);
         QCOMPARE(TestEnv::readFile(path), QByteArray("<p>t</p>\r\n"));
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 2"));
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 2"));
 
         env.queueFileCancel();
-        Run(main, "mnuFileSave"); // still untitled
+        runCommand(main, "mnuFileSave"); // still untitled
         QCOMPARE(env.dialogs.size(), 2);
         QCOMPARE(env.dialogs[1].title, QStringLiteral("Mentés"));
     }
@@ -146,22 +146,22 @@ private slots:
         const QString newPath = env.path("new.html");
         QVERIFY(TestEnv::writeFile(oldPath, "regi"));
         frmMain* main = env.createMainWindow();
-        OpenFile(env, main, oldPath);
-        Editor(main)->setText(QStringLiteral("uj"));
+        openFile(env, main, oldPath);
+        activeEditor(main)->setText(QStringLiteral("uj"));
 
         env.queueFileAnswer(newPath);
-        Run(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileSaveAs");
 
         QCOMPARE(env.dialogs.last().title, QStringLiteral("Mentés másnéven..."));
         QCOMPARE(env.dialogs.last().filter, kSaveFilter);
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(newPath));
+        QCOMPARE(main->activeDocument()->Caption(), native(newPath));
         QCOMPARE(TestEnv::readFile(newPath), QByteArray("uj"));
         QCOMPARE(TestEnv::readFile(oldPath), QByteArray("regi"));
 
         // Save As onto its own file asks nothing.
-        Editor(main)->setText(QStringLiteral("ujabb"));
+        activeEditor(main)->setText(QStringLiteral("ujabb"));
         env.queueFileAnswer(newPath);
-        Run(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileSaveAs");
         QVERIFY(env.messages.isEmpty());
         QCOMPARE(TestEnv::readFile(newPath), QByteArray("ujabb"));
     }
@@ -169,15 +169,15 @@ private slots:
     void cancelWritesNothing() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("x"));
+        activeEditor(main)->setText(QStringLiteral("x"));
         env.queueFileCancel();
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         env.queueFileCancel();
-        Run(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileSaveAs");
         env.queueFileAnswer(QString());
-        Run(main, "mnuFileExportToTemplate");
+        runCommand(main, "mnuFileExportToTemplate");
         QCOMPARE(env.dialogs.size(), 3);
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 1"));
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 1"));
         QCOMPARE(QDir(env.root()).entryList(QDir::Files), QStringList());
         QVERIFY(env.messages.isEmpty());
     }
@@ -187,33 +187,33 @@ private slots:
         const QString other = env.path("other.html");
         QVERIFY(TestEnv::writeFile(other, "masik"));
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("uj"));
+        activeEditor(main)->setText(QStringLiteral("uj"));
 
         // No: the dialog comes back; cancelling it writes nothing.
         env.queueFileAnswer(other);
         env.queueMessageAnswer(vbNo);
         env.queueFileCancel();
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.dialogs.size(), 2);
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].buttons(), int(vbYesNo));
         QCOMPARE(env.messages[0].defaultButton(), int(vbDefaultButton2));
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
-        QVERIFY(env.messages[0].prompt.contains(Native(other)));
+        QVERIFY(env.messages[0].prompt.contains(native(other)));
         QCOMPARE(TestEnv::readFile(other), QByteArray("masik"));
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 1"));
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 1"));
 
         // Yes replaces it, for Save As and Export alike.
         env.queueFileAnswer(other);
         env.queueMessageAnswer(vbYes);
-        Run(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileSaveAs");
         QCOMPARE(TestEnv::readFile(other), QByteArray("uj"));
         QCOMPARE(env.messages.size(), 2);
 
         const QString tht = env.path("t.tht");
         QVERIFY(TestEnv::writeFile(tht, "regi"));
         env.queueFileAnswer(tht);
-        Run(main, "mnuFileExportToTemplate"); // the unanswered question means No
+        runCommand(main, "mnuFileExportToTemplate"); // the unanswered question means No
         QCOMPARE(env.messages.size(), 3);
         QCOMPARE(TestEnv::readFile(tht), QByteArray("regi"));
     }
@@ -223,7 +223,7 @@ private slots:
         const QString other = env.path("other.html");
         QVERIFY(TestEnv::writeFile(other, "masik"));
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("uj"));
+        activeEditor(main)->setText(QStringLiteral("uj"));
 
         setMsgBoxHook(nullptr); // the real box, answered from the keyboard
         bool noIsDefault = false;
@@ -234,22 +234,22 @@ private slots:
         });
         env.queueFileAnswer(other);
         env.queueFileCancel(); // asked again after Nem
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QVERIFY(noIsDefault);
         QCOMPARE(env.dialogs.size(), 2);
         QCOMPARE(TestEnv::readFile(other), QByteArray("masik"));
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 1"));
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 1"));
     }
 
     void withoutADocumentEachCommandSaysSo() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Run(main, "mnuFileClose");
-        QVERIFY(main->ChildForms().isEmpty());
+        runCommand(main, "mnuFileClose");
+        QVERIFY(main->childForms().isEmpty());
 
-        Run(main, "mnuFileSave");
-        Run(main, "mnuFileSaveAs");
-        Run(main, "mnuFileExportToTemplate");
+        runCommand(main, "mnuFileSave");
+        runCommand(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileExportToTemplate");
 
         QCOMPARE(env.messages.size(), 3);
         QCOMPARE(env.messages[0].prompt, QStringLiteral("A semmit nem tudod elmenteni"));
@@ -265,14 +265,14 @@ private slots:
     void aWindowThatIsNoDocumentHasNothingToSave() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        AddOtherChild(main);
-        Run(main, "mnuFileSave");
-        Run(main, "mnuFileSaveAs");
-        Run(main, "mnuFileExportToTemplate");
+        addOtherChild(main);
+        runCommand(main, "mnuFileSave");
+        runCommand(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileExportToTemplate");
         QCOMPARE(env.messages.size(), 3);
         QCOMPARE(env.messages[0].prompt, QStringLiteral("A semmit nem tudod elmenteni"));
         QVERIFY(env.dialogs.isEmpty());
-        QCOMPARE(main->ChildForms().size(), 2);
+        QCOMPARE(main->childForms().size(), 2);
     }
 
     // --- Writes that fail ------------------------------------------------------------------------
@@ -295,25 +295,25 @@ private slots:
             path = env.path("mappa.html");
             QVERIFY(QDir().mkpath(path));
         } else {
-            path = UnwritableExistingFile(env);
+            path = unwritableExistingFile(env);
             if (path.isEmpty())
                 QSKIP("no file here that cannot be written");
         }
         const QByteArray before = TestEnv::readFile(path);
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("szoveg"));
+        activeEditor(main)->setText(QStringLiteral("szoveg"));
 
         env.queueFileAnswer(path);
         env.queueMessageAnswer(vbYes); // to the overwrite question, where one is asked
-        Run(main, qPrintable(command));
+        runCommand(main, qPrintable(command));
 
         QVERIFY(!env.messages.isEmpty());
         const MsgBoxCall& report = env.messages.last();
         QCOMPARE(report.title, QStringLiteral("Tarvelon's Webrix"));
         QCOMPARE(report.buttons(), int(vbOKOnly));
-        QVERIFY2(report.prompt.contains(Native(path)), qPrintable(report.prompt));
-        QCOMPARE(main->ActiveDocument()->Caption(), QStringLiteral("Dokumentum 1"));
-        QCOMPARE(Editor(main)->Text(), QStringLiteral("szoveg"));
+        QVERIFY2(report.prompt.contains(native(path)), qPrintable(report.prompt));
+        QCOMPARE(main->activeDocument()->Caption(), QStringLiteral("Dokumentum 1"));
+        QCOMPARE(activeEditor(main)->Text(), QStringLiteral("szoveg"));
         QCOMPARE(TestEnv::readFile(path), before);
         QVERIFY(!QFileInfo::exists(env.path("nincs")));
     }
@@ -323,19 +323,19 @@ private slots:
         const QString path = env.path("mappa/a.html");
         QVERIFY(TestEnv::writeFile(path, "a"));
         frmMain* main = env.createMainWindow();
-        OpenFile(env, main, path);
+        openFile(env, main, path);
         QVERIFY(QDir(env.path("mappa")).removeRecursively());
 
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.messages.size(), 1);
-        QVERIFY(env.messages[0].prompt.contains(Native(path)));
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
+        QVERIFY(env.messages[0].prompt.contains(native(path)));
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
 
         // Save As to a place that cannot be written keeps the old binding too.
         env.queueFileAnswer(env.path("mas/b.html"));
-        Run(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileSaveAs");
         QCOMPARE(env.messages.size(), 2);
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(path));
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
     }
 
     void aWritableFileInAFolderThatTakesNoNewFilesIsSaved() {
@@ -348,9 +348,9 @@ private slots:
         QVERIFY(TestEnv::writeFile(path, "regi"));
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         frmMain* main = env.createMainWindow();
-        OpenFile(env, main, path);
-        Editor(main)->setText(QStringLiteral("uj"));
-        Run(main, "mnuFileSave");
+        openFile(env, main, path);
+        activeEditor(main)->setText(QStringLiteral("uj"));
+        runCommand(main, "mnuFileSave");
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner);
         QVERIFY(env.messages.isEmpty());
@@ -360,12 +360,12 @@ private slots:
     void saveColoursTheTagsAgain() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("<p>a</p>"));
-        QVERIFY(Editor(main)->colourRuns().empty());
+        activeEditor(main)->setText(QStringLiteral("<p>a</p>"));
+        QVERIFY(activeEditor(main)->colourRuns().empty());
         env.queueFileAnswer(env.path("a.html"));
-        Run(main, "mnuFileSave");
-        QVERIFY(!Editor(main)->colourRuns().empty());
-        QCOMPARE(Editor(main)->SelText(), QStringLiteral("</p>"));
+        runCommand(main, "mnuFileSave");
+        QVERIFY(!activeEditor(main)->colourRuns().empty());
+        QCOMPARE(activeEditor(main)->SelText(), QStringLiteral("</p>"));
     }
 };
 

@@ -14,14 +14,14 @@ using namespace DocumentTest;
 namespace {
 using Codec = TextEncoding::Codec;
 
-frmDocument* OpenFile(TestEnv& env, frmMain* main, const QString& path) {
+frmDocument* openFile(TestEnv& env, frmMain* main, const QString& path) {
     env.queueFileAnswer(path);
-    Run(main, "mnuFileOpenHTML");
-    return main->ActiveDocument();
+    runCommand(main, "mnuFileOpenHTML");
+    return main->activeDocument();
 }
 
-void TypeAtEnd(RichTextBox* box, const QString& text) {
-    box->setSelStart(box->TextLength());
+void typeAtEnd(RichTextBox* box, const QString& text) {
+    box->setSelStart(box->textLength());
     box->setSelText(text);
 }
 
@@ -65,23 +65,23 @@ private slots:
         const QString path = env.path("page.html");
         QVERIFY(TestEnv::writeFile(path, bytes));
         frmMain* main = env.createMainWindow();
-        frmDocument* document = OpenFile(env, main, path);
+        frmDocument* document = openFile(env, main, path);
         QCOMPARE(int(document->fileEncoding().codec), codec);
         QCOMPARE(document->fileEncoding().byteOrderMark, bom);
 
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(TestEnv::readFile(path), bytes);
 
-        TypeAtEnd(document->rtfDocument, QStringLiteral("őŰ"));
-        Run(main, "mnuFileSave");
+        typeAtEnd(document->rtfDocument, QStringLiteral("őŰ"));
+        runCommand(main, "mnuFileSave");
         QCOMPARE(TestEnv::readFile(path), bytes + added);
         QVERIFY(env.messages.isEmpty());
 
         // Save As and Export write the same bytes.
         env.queueFileAnswer(env.path("copy.html"));
-        Run(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileSaveAs");
         env.queueFileAnswer(env.path("copy.tht"));
-        Run(main, "mnuFileExportToTemplate");
+        runCommand(main, "mnuFileExportToTemplate");
         QCOMPARE(TestEnv::readFile(env.path("copy.html")), bytes + added);
         QCOMPARE(TestEnv::readFile(env.path("copy.tht")), bytes + added);
     }
@@ -91,15 +91,15 @@ private slots:
         const QString path = env.path("ascii.html");
         QVERIFY(TestEnv::writeFile(path, "<meta charset=utf-8><p>x</p>"));
         frmMain* main = env.createMainWindow();
-        frmDocument* document = OpenFile(env, main, path);
-        TypeAtEnd(document->rtfDocument, QStringLiteral("Új"));
-        Run(main, "mnuFileSave");
+        frmDocument* document = openFile(env, main, path);
+        typeAtEnd(document->rtfDocument, QStringLiteral("Új"));
+        runCommand(main, "mnuFileSave");
         QCOMPARE(TestEnv::readFile(path), QByteArray("<meta charset=utf-8><p>x</p>\xC3\x9Aj"));
         // A declaration typed into a new document counts too.
-        Run(main, "mnuFileNew");
-        Editor(main)->setText(QStringLiteral("<meta charset=\"iso-8859-2\">ő"));
+        runCommand(main, "mnuFileNew");
+        activeEditor(main)->setText(QStringLiteral("<meta charset=\"iso-8859-2\">ő"));
         env.queueFileAnswer(env.path("new.html"));
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(TestEnv::readFile(env.path("new.html")),
                  QByteArray("<meta charset=\"iso-8859-2\">\xF5"));
     }
@@ -112,11 +112,11 @@ private slots:
                                "</head><body>\xDAj oldal</body></html>";
         QVERIFY(TestEnv::writeFile(path, old));
         frmMain* main = env.createMainWindow();
-        frmDocument* document = OpenFile(env, main, path);
-        TypeAtEnd(document->rtfDocument, QStringLiteral("\n<p>Ω \U0001F600</p>"));
+        frmDocument* document = openFile(env, main, path);
+        typeAtEnd(document->rtfDocument, QStringLiteral("\n<p>Ω \U0001F600</p>"));
 
         env.queueMessageAnswer(vbYes);
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
         QCOMPARE(env.messages[0].buttons(), int(vbYesNo));
@@ -133,10 +133,10 @@ private slots:
         QCOMPARE(document->fileEncoding(), (TextEncoding{Codec::Utf8, false}));
 
         // From now on the page is UTF-8: the next save asks nothing and reads back the same.
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(TestEnv::readFile(path), expected);
-        QCOMPARE(OpenFile(env, main, path)->fileEncoding().codec, Codec::Utf8);
+        QCOMPARE(openFile(env, main, path)->fileEncoding().codec, Codec::Utf8);
     }
 
     void characterOutsideTheEncodingAnsweredNoWritesNothing() {
@@ -145,24 +145,24 @@ private slots:
         const QByteArray old = "<meta charset=iso-8859-2><p>\xF5</p>";
         QVERIFY(TestEnv::writeFile(path, old));
         frmMain* main = env.createMainWindow();
-        frmDocument* document = OpenFile(env, main, path);
-        TypeAtEnd(document->rtfDocument, QStringLiteral("€"));
+        frmDocument* document = openFile(env, main, path);
+        typeAtEnd(document->rtfDocument, QStringLiteral("€"));
 
-        Run(main, "mnuFileSave"); // No is the unanswered default
+        runCommand(main, "mnuFileSave"); // No is the unanswered default
         QCOMPARE(env.messages.size(), 1);
         QVERIFY(env.messages[0].prompt.contains(QStringLiteral("a(z) ISO-8859-2 kódolásban")));
         QCOMPARE(TestEnv::readFile(path), old);
 
         env.queueFileAnswer(env.path("other.html"));
-        Run(main, "mnuFileSaveAs");
+        runCommand(main, "mnuFileSaveAs");
         QVERIFY(!QFile::exists(env.path("other.html")));
-        QCOMPARE(document->Caption(), Native(path));
+        QCOMPARE(document->Caption(), native(path));
 
         // File > Close, Yes to saving, No to UTF-8: a cancelled save keeps the window.
         env.queueMessageAnswer(vbYes);
         env.queueMessageAnswer(vbNo);
-        Run(main, "mnuFileClose");
-        QVERIFY(main->ChildForms().contains(document));
+        runCommand(main, "mnuFileClose");
+        QVERIFY(main->childForms().contains(document));
         QCOMPARE(TestEnv::readFile(path), old);
         QVERIFY(document->rtfDocument->Text().endsWith(QStringLiteral("€")));
     }
@@ -170,22 +170,22 @@ private slots:
     void newDocumentIsWindows1250WhenItFitsElseAsks() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("árvíztűrő\nŐ"));
+        activeEditor(main)->setText(QStringLiteral("árvíztűrő\nŐ"));
         env.queueFileAnswer(env.path("fits.html"));
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(TestEnv::readFile(env.path("fits.html")),
                  QByteArray("\xE1rv\xEDzt\xFBr\xF5\r\n\xD5"));
         QVERIFY(env.messages.isEmpty());
 
-        Run(main, "mnuFileNew");
-        Editor(main)->setText(QStringLiteral("日本"));
+        runCommand(main, "mnuFileNew");
+        activeEditor(main)->setText(QStringLiteral("日本"));
         env.queueFileAnswer(env.path("wide.html"));
         env.queueMessageAnswer(vbYes);
-        Run(main, "mnuFileSave");
+        runCommand(main, "mnuFileSave");
         QCOMPARE(env.messages.size(), 1);
         QVERIFY(env.messages[0].prompt.contains(QStringLiteral("(„日” U+65E5, 1. sor)")));
         QCOMPARE(TestEnv::readFile(env.path("wide.html")), QStringLiteral("日本").toUtf8());
-        QCOMPARE(main->ActiveDocument()->Caption(), Native(env.path("wide.html")));
+        QCOMPARE(main->activeDocument()->Caption(), native(env.path("wide.html")));
     }
 };
 

@@ -148,7 +148,7 @@ private slots:
     void scriptletRunsWithoutErrors_data() {
         QTest::addColumn<QStringList>("files");
         QStringList all;
-        for (const SnippetEntry& entry : ScriptingSnippets()) {
+        for (const SnippetEntry& entry : scriptingSnippets()) {
             const QString path = QString::fromLatin1(entry.relativePath);
             if (!path.endsWith(QLatin1String(".tjs")))
                 continue;
@@ -162,7 +162,7 @@ private slots:
         TestEnv env;
         QList<QByteArray> snippets;
         for (const QString& file : files) {
-            const QByteArray bytes = TestEnv::readFile(modGeneral::ProgramFile(file));
+            const QByteArray bytes = TestEnv::readFile(modGeneral::programFile(file));
             QVERIFY2(!bytes.isEmpty(), qPrintable(file));
             snippets << bytes;
         }

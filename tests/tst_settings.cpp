@@ -44,21 +44,21 @@ private slots:
     }
 
     void numbersParseInLocaleOrPlainNotation() {
-        QCOMPARE(ParseNumber("1000").value(), 1000.0);
-        QCOMPARE(ParseNumber(" -1500.5 ").value(), -1500.5);
-        QVERIFY(!ParseNumber("abc"));
-        QVERIFY(!ParseNumber(""));
-        QVERIFY(!ParseNumber("inf"));
-        QCOMPARE(ParseInt32("-2147483633").value(), qint32(0x8000000F));
-        QVERIFY(!ParseInt32("4294967296"));
-        QCOMPARE(ParseInt16("2").value(), qint16(2));
-        QVERIFY(!ParseInt16("40000"));
-        QCOMPARE(FormatSingle(1005.0f), QStringLiteral("1005"));
+        QCOMPARE(parseNumber("1000").value(), 1000.0);
+        QCOMPARE(parseNumber(" -1500.5 ").value(), -1500.5);
+        QVERIFY(!parseNumber("abc"));
+        QVERIFY(!parseNumber(""));
+        QVERIFY(!parseNumber("inf"));
+        QCOMPARE(parseInt32("-2147483633").value(), qint32(0x8000000F));
+        QVERIFY(!parseInt32("4294967296"));
+        QCOMPARE(parseInt16("2").value(), qint16(2));
+        QVERIFY(!parseInt16("40000"));
+        QCOMPARE(formatSingle(1005.0f), QStringLiteral("1005"));
 
         QLocale::setDefault(QLocale(QLocale::Hungarian));
-        QCOMPARE(ParseNumber("1500,5").value(), 1500.5);
-        QCOMPARE(ParseNumber("1500.5").value(), 1500.5);
-        QCOMPARE(FormatSingle(12345.0f), QStringLiteral("12345"));
+        QCOMPARE(parseNumber("1500,5").value(), 1500.5);
+        QCOMPARE(parseNumber("1500.5").value(), 1500.5);
+        QCOMPARE(formatSingle(12345.0f), QStringLiteral("12345"));
         QLocale::setDefault(QLocale::c());
     }
 };

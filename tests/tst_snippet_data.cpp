@@ -17,7 +17,7 @@ class SnippetDataTest : public QObject {
 private slots:
     void everyKeyReachesAGoodFile_data() {
         QTest::addColumn<QString>("relativePath");
-        for (const auto& table : {HTMLTagsSnippets(), ScriptingSnippets()})
+        for (const auto& table : {htmlTagsSnippets(), scriptingSnippets()})
             for (const SnippetEntry& entry : table)
                 QTest::newRow(entry.key) << QString::fromLatin1(entry.relativePath);
         QTest::newRow("logo") << QString::fromLatin1(LogoSnippet);
@@ -26,7 +26,7 @@ private slots:
         QFETCH(QString, relativePath);
         TestEnv env;
         // The literal as the program uses it, so the folder and file names' case counts too.
-        const QString path = modGeneral::ProgramFile(relativePath);
+        const QString path = modGeneral::programFile(relativePath);
         QVERIFY2(path.startsWith(env.programFolder()), qPrintable(path));
         QVERIFY2(QFileInfo(path).isFile(), qPrintable(path));
         const QByteArray bytes = TestEnv::readFile(path);
@@ -39,10 +39,10 @@ private slots:
         QVERIFY2(!bytes.contains('\0'), "NUL byte");
 
         // Windows-1250 text that comes back byte for byte.
-        const DecodedText decoded = DecodeSnippetFile(bytes);
+        const DecodedText decoded = decodeSnippetFile(bytes);
         QCOMPARE(decoded.encoding.codec, TextEncoding::Codec::Windows1250);
         QVERIFY(!decoded.encoding.byteOrderMark);
-        QCOMPARE(EncodeTextFile(decoded.text, decoded.encoding), bytes);
+        QCOMPARE(encodeTextFile(decoded.text, decoded.encoding), bytes);
         // No control characters, and no byte the code page leaves undefined.
         for (QChar ch : decoded.text) {
             const char16_t u = ch.unicode();
@@ -72,8 +72,8 @@ private slots:
             list.sort();
             return list;
         };
-        QCOMPARE(keys(main->tbHTMLTags), tableKeys(HTMLTagsSnippets()));
-        QStringList scripting = tableKeys(ScriptingSnippets());
+        QCOMPARE(keys(main->tbHTMLTags), tableKeys(htmlTagsSnippets()));
+        QStringList scripting = tableKeys(scriptingSnippets());
         scripting << QString::fromLatin1(VBScriptBetaKey);
         scripting.sort();
         QCOMPARE(keys(main->tbScripting), scripting);

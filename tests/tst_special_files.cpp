@@ -46,7 +46,7 @@ private:
     std::thread m_thread;
 };
 
-bool MakeSocket(const QString& path, int* fd) {
+bool makeSocket(const QString& path, int* fd) {
     *fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -85,33 +85,33 @@ private slots:
             path = QStringLiteral("/dev/zero");
         else if (kind == QLatin1String("folder"))
             QVERIFY(QDir().mkpath(path));
-        else if (!MakeSocket(path, &socketFd))
+        else if (!makeSocket(path, &socketFd))
             QSKIP("no socket could be made here");
 
         frmMain* main = env.createMainWindow();
-        Editor(main)->setText(QStringLiteral("mentetlen szöveg"));
+        activeEditor(main)->setText(QStringLiteral("mentetlen szöveg"));
         {
             Watchdog watchdog(30);
             env.queueFileAnswer(path);
-            Run(main, "mnuFileOpenHTML");
+            runCommand(main, "mnuFileOpenHTML");
             env.queueFileAnswer(path);
-            Run(main, "mnuFileOpenTemplate");
+            runCommand(main, "mnuFileOpenTemplate");
         }
         if (socketFd >= 0)
             ::close(socketFd);
         QCOMPARE(env.messages.size(), 2);
         QCOMPARE(env.messages[0].title, QStringLiteral("Tarvelon's Webrix"));
-        QVERIFY2(env.messages[0].prompt.contains(Native(path)), qPrintable(env.messages[0].prompt));
+        QVERIFY2(env.messages[0].prompt.contains(native(path)), qPrintable(env.messages[0].prompt));
         QVERIFY2(env.messages[0].prompt.contains(named), qPrintable(env.messages[0].prompt));
         // Nothing was made, and the other window keeps its text.
-        QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
-        QCOMPARE(Editor(main)->Text(), QStringLiteral("mentetlen szöveg"));
-        QCOMPARE(main->DocumentCounter(), 1);
+        QCOMPARE(captions(main), QStringList({"Dokumentum 1"}));
+        QCOMPARE(activeEditor(main)->Text(), QStringLiteral("mentetlen szöveg"));
+        QCOMPARE(main->documentCounter(), 1);
 
         // Snippet insertion refuses it the same way.
         QString text;
         QString error;
-        QVERIFY(!ReadSnippetFile(path, &text, &error));
+        QVERIFY(!readSnippetFile(path, &text, &error));
         QVERIFY(error.contains(named));
     }
 
@@ -123,8 +123,8 @@ private slots:
             TestEnv env;
             Watchdog watchdog(30);
             frmMain* main = env.createMainWindow(true, argument);
-            QCOMPARE(Captions(main), QStringList({"Dokumentum 1"}));
-            QCOMPARE(Editor(main)->Text(), QString());
+            QCOMPARE(captions(main), QStringList({"Dokumentum 1"}));
+            QCOMPARE(activeEditor(main)->Text(), QString());
             QVERIFY(env.messages.isEmpty());
         }
     }
@@ -135,17 +135,17 @@ private slots:
         QVERIFY(TestEnv::writeFile(path, QByteArray(100, 'x')));
         QByteArray bytes;
         QString error;
-        QVERIFY(ReadRegularFile(path, 100, &bytes, &error));
+        QVERIFY(readRegularFile(path, 100, &bytes, &error));
         QCOMPARE(bytes.size(), 100);
-        QVERIFY(!ReadRegularFile(path, 99, &bytes, &error));
+        QVERIFY(!readRegularFile(path, 99, &bytes, &error));
         QVERIFY(error.contains(QStringLiteral("túl nagy")));
         // A file that claims no size at all still stops at the limit.
         const QString status = QStringLiteral("/proc/self/status");
         if (!QFile::exists(status) || QFileInfo(status).size() != 0)
             QSKIP("no /proc file that claims size 0 here");
-        QVERIFY(ReadRegularFile(status, 1 << 20, &bytes, &error));
+        QVERIFY(readRegularFile(status, 1 << 20, &bytes, &error));
         QVERIFY(bytes.size() > 64);
-        QVERIFY(!ReadRegularFile(status, 64, &bytes, &error));
+        QVERIFY(!readRegularFile(status, 64, &bytes, &error));
     }
 };
 

@@ -34,13 +34,13 @@ private slots:
         QCOMPARE(splash->lblVersion->text(), QStringLiteral("v1.20"));
         QCOMPARE(splash->lblDesignedFor->text(), QStringLiteral("Designed for:"));
         QVERIFY(!splash->imgWinLogo->pixmap().isNull());
-        QCOMPARE(modGeneral::MainWindow(), nullptr);
+        QCOMPARE(modGeneral::mainWindow(), nullptr);
 
-        QTRY_VERIFY_WITH_TIMEOUT(modGeneral::MainWindow() != nullptr, 5000);
-        frmMain* main = modGeneral::MainWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(modGeneral::mainWindow() != nullptr, 5000);
+        frmMain* main = modGeneral::mainWindow();
         QTRY_VERIFY(main->isVisible());
-        QCOMPARE(main->ChildForms().size(), 1);
-        QCOMPARE(qobject_cast<frmDocument*>(main->ChildForms().first())->Caption(),
+        QCOMPARE(main->childForms().size(), 1);
+        QCOMPARE(qobject_cast<frmDocument*>(main->childForms().first())->Caption(),
                  QStringLiteral("Dokumentum 1"));
 
         // The timer acted once: no second main window ever appears.
@@ -70,13 +70,13 @@ private slots:
 
         modGeneral::setCommandLineForTesting(path);
         modGeneral::Main();
-        QTRY_VERIFY_WITH_TIMEOUT(modGeneral::MainWindow() && modGeneral::MainWindow()->isVisible(),
+        QTRY_VERIFY_WITH_TIMEOUT(modGeneral::mainWindow() && modGeneral::mainWindow()->isVisible(),
                                  5000);
-        frmMain* main = modGeneral::MainWindow();
-        QCOMPARE(main->ChildForms().size(), 1);
-        auto* document = qobject_cast<frmDocument*>(main->ChildForms().first());
+        frmMain* main = modGeneral::mainWindow();
+        QCOMPARE(main->childForms().size(), 1);
+        auto* document = qobject_cast<frmDocument*>(main->childForms().first());
         QCOMPARE(document->Caption(), path);
-        QVERIFY(document->Unchanged());
+        QVERIFY(document->unchanged());
 
         // The same text, colours and selection as an open of the same file in the window.
         RichTextBox reference;
@@ -109,10 +109,10 @@ private slots:
         // Another program rewrites the file while the splash shows.
         QTest::qWait(200);
         QVERIFY(TestEnv::writeFile(path, "<p>the newer text</p>\r\n"));
-        QTRY_VERIFY_WITH_TIMEOUT(modGeneral::MainWindow() && modGeneral::MainWindow()->isVisible(),
+        QTRY_VERIFY_WITH_TIMEOUT(modGeneral::mainWindow() && modGeneral::mainWindow()->isVisible(),
                                  5000);
-        frmMain* main = modGeneral::MainWindow();
-        auto* document = qobject_cast<frmDocument*>(main->ChildForms().first());
+        frmMain* main = modGeneral::mainWindow();
+        auto* document = qobject_cast<frmDocument*>(main->childForms().first());
         QCOMPARE(document->rtfDocument->Text(), QStringLiteral("<p>the newer text</p>\r\n"));
         QCOMPARE(*document->rtfDocument->colourRuns().colourAt(0), quint32(0x4000));
         main->setQuitOnUnload(false);
@@ -145,12 +145,12 @@ private slots:
 
         modGeneral::Main();
         QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 1, 5000);
-        frmMain* main = modGeneral::MainWindow();
+        frmMain* main = modGeneral::mainWindow();
         QVERIFY(main);
         QCOMPARE(seen[0].owner, main);
         QVERIFY(seen[0].ownerShown);
         QVERIFY(!seen[0].splashShown);
-        QCOMPARE(qobject_cast<frmDocument*>(main->ChildForms().first())->Caption(),
+        QCOMPARE(qobject_cast<frmDocument*>(main->childForms().first())->Caption(),
                  QStringLiteral("Dokumentum 1"));
         QTest::qWait(100);
         QCOMPARE(seen.size(), 1);

@@ -9,10 +9,10 @@ namespace {
 using Codec = TextEncoding::Codec;
 
 QByteArray roundTrip(const QByteArray& bytes, TextEncoding* encoding = nullptr) {
-    const DecodedText decoded = DecodeTextFile(bytes);
+    const DecodedText decoded = decodeTextFile(bytes);
     if (encoding)
         *encoding = decoded.encoding;
-    return EncodeTextFile(decoded.text, decoded.encoding).value_or("(unencodable)");
+    return encodeTextFile(decoded.text, decoded.encoding).value_or("(unencodable)");
 }
 } // namespace
 
@@ -29,23 +29,23 @@ private slots:
         QCOMPARE(roundTrip(all, &encoding), all);
         QCOMPARE(encoding.codec, Codec::Windows1250);
         // One character per byte; the line break is one character in memory.
-        QCOMPARE(DecodeTextFile(all).text.size(), all.size() - 2);
+        QCOMPARE(decodeTextFile(all).text.size(), all.size() - 2);
     }
 
     void windows1250CharactersAreTheCodePages() {
-        const DecodedText decoded = DecodeTextFile("\xF5\xFB\xD5\xDB\x80\x9A\x81");
+        const DecodedText decoded = decodeTextFile("\xF5\xFB\xD5\xDB\x80\x9A\x81");
         QCOMPARE(decoded.text, QStringLiteral("őűŐŰ€š\u0081"));
-        QCOMPARE(UnicodeToWindows1250(u'ő'), 0xF5);
-        QCOMPARE(UnicodeToWindows1250(u'ä'), 0xE4);
-        QCOMPARE(UnicodeToWindows1250(u'ō'), -1);
-        QCOMPARE(UnicodeToWindows1250(0), 0);
+        QCOMPARE(unicodeToWindows1250(u'ő'), 0xF5);
+        QCOMPARE(unicodeToWindows1250(u'ä'), 0xE4);
+        QCOMPARE(unicodeToWindows1250(u'ō'), -1);
+        QCOMPARE(unicodeToWindows1250(0), 0);
     }
 
     void lineBreaksOfEveryKindReadAsOne() {
-        QCOMPARE(DecodeTextFile("a\r\nb\nc\rd\r\r\ne").text, QStringLiteral("a\nb\nc\nd\n\ne"));
-        QCOMPARE(EncodeTextFile(u"a\nb\u2029c", {}), QByteArray("a\r\nb\r\nc"));
-        QCOMPARE(DecodeTextFile("\r").text, QStringLiteral("\n"));
-        QCOMPARE(DecodeTextFile("").text, QString());
+        QCOMPARE(decodeTextFile("a\r\nb\nc\rd\r\r\ne").text, QStringLiteral("a\nb\nc\nd\n\ne"));
+        QCOMPARE(encodeTextFile(u"a\nb\u2029c", {}), QByteArray("a\r\nb\r\nc"));
+        QCOMPARE(decodeTextFile("\r").text, QStringLiteral("\n"));
+        QCOMPARE(decodeTextFile("").text, QString());
     }
 
     void utf8IsRecognisedAndKept_data() {
@@ -75,12 +75,12 @@ private slots:
     }
 
     void textTheCodePageLacksIsNeverWritten() {
-        QVERIFY(!EncodeTextFile(u"Ωmega ő", {Codec::Windows1250, false}));
-        QCOMPARE(FirstUnencodable(u"ab\nő Ω", Codec::Windows1250), 5);
-        QCOMPARE(FirstUnencodable(u"ab\nő Ω", Codec::Windows1252), 3);
-        QCOMPARE(FirstUnencodable(u"ő Ω", Codec::Utf8), std::nullopt);
-        QCOMPARE(EncodeTextFile(u"ő", {Codec::Windows1250, false}), QByteArray("\xF5"));
-        QCOMPARE(EncodeTextFile(u"Ωő", {Codec::Utf8, true}),
+        QVERIFY(!encodeTextFile(u"Ωmega ő", {Codec::Windows1250, false}));
+        QCOMPARE(firstUnencodable(u"ab\nő Ω", Codec::Windows1250), 5);
+        QCOMPARE(firstUnencodable(u"ab\nő Ω", Codec::Windows1252), 3);
+        QCOMPARE(firstUnencodable(u"ő Ω", Codec::Utf8), std::nullopt);
+        QCOMPARE(encodeTextFile(u"ő", {Codec::Windows1250, false}), QByteArray("\xF5"));
+        QCOMPARE(encodeTextFile(u"Ωő", {Codec::Utf8, true}),
                  QByteArray("\xEF\xBB\xBF\xCE\xA9\xC5\x91"));
     }
 

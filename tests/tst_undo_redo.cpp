@@ -10,8 +10,8 @@
 using namespace DocumentTest;
 
 namespace {
-bool Enabled(frmMain* main, const char* item) {
-    return main->MenuItem(QString::fromLatin1(item))->isEnabled();
+bool itemEnabled(frmMain* main, const char* item) {
+    return main->menuItem(QString::fromLatin1(item))->isEnabled();
 }
 } // namespace
 
@@ -21,44 +21,44 @@ private slots:
     void undoAndRedoFollowTheCurrentDocument() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* first = Editor(main);
-        QVERIFY(!Enabled(main, "mnuEditUndo"));
-        QVERIFY(!Enabled(main, "mnuEditRedo"));
+        RichTextBox* first = activeEditor(main);
+        QVERIFY(!itemEnabled(main, "mnuEditUndo"));
+        QVERIFY(!itemEnabled(main, "mnuEditRedo"));
 
         first->setFocus();
         QTest::keyClicks(first, "abc");
-        QVERIFY(Enabled(main, "mnuEditUndo"));
-        QVERIFY(!Enabled(main, "mnuEditRedo"));
+        QVERIFY(itemEnabled(main, "mnuEditUndo"));
+        QVERIFY(!itemEnabled(main, "mnuEditRedo"));
 
-        Run(main, "mnuEditUndo");
+        runCommand(main, "mnuEditUndo");
         QCOMPARE(first->Text(), QString());
-        QVERIFY(!Enabled(main, "mnuEditUndo"));
-        QVERIFY(Enabled(main, "mnuEditRedo"));
-        Run(main, "mnuEditRedo");
+        QVERIFY(!itemEnabled(main, "mnuEditUndo"));
+        QVERIFY(itemEnabled(main, "mnuEditRedo"));
+        runCommand(main, "mnuEditRedo");
         QCOMPARE(first->Text(), QStringLiteral("abc"));
 
         // A fresh document has nothing to take back; going back to the first one does.
-        Run(main, "mnuFileNew");
-        QVERIFY(!Enabled(main, "mnuEditUndo"));
-        main->MDIClient()->setActiveSubWindow(main->ChildForms().first());
-        QVERIFY(Enabled(main, "mnuEditUndo"));
+        runCommand(main, "mnuFileNew");
+        QVERIFY(!itemEnabled(main, "mnuEditUndo"));
+        main->MDIClient()->setActiveSubWindow(main->childForms().first());
+        QVERIFY(itemEnabled(main, "mnuEditUndo"));
 
         // Not a document, then no child at all: nothing to undo, and the commands do nothing.
-        AddOtherChild(main);
-        QVERIFY(!Enabled(main, "mnuEditUndo"));
-        main->MenuItem("mnuEditUndo")->setEnabled(true);
-        Run(main, "mnuEditUndo");
+        addOtherChild(main);
+        QVERIFY(!itemEnabled(main, "mnuEditUndo"));
+        main->menuItem("mnuEditUndo")->setEnabled(true);
+        runCommand(main, "mnuEditUndo");
         QCOMPARE(first->Text(), QStringLiteral("abc"));
-        Run(main, "mnuEditSelectAll");
-        for (QMdiSubWindow* child : main->ChildForms()) {
+        runCommand(main, "mnuEditSelectAll");
+        for (QMdiSubWindow* child : main->childForms()) {
             if (auto* document = qobject_cast<frmDocument*>(child))
                 document->Unload();
             else
                 child->close();
         }
-        QTRY_COMPARE(main->ChildForms().size(), 0);
-        QVERIFY(!Enabled(main, "mnuEditUndo"));
-        QVERIFY(!Enabled(main, "mnuEditRedo"));
+        QTRY_COMPARE(main->childForms().size(), 0);
+        QVERIFY(!itemEnabled(main, "mnuEditUndo"));
+        QVERIFY(!itemEnabled(main, "mnuEditRedo"));
     }
 
     void openingAFileLeavesNothingToUndo() {
@@ -66,31 +66,31 @@ private slots:
         const QString page = env.path("page.html");
         QVERIFY(TestEnv::writeFile(page, "<p>x</p>"));
         frmMain* main = env.createMainWindow(true, page);
-        QCOMPARE(Editor(main)->Text(), QStringLiteral("<p>x</p>"));
-        QVERIFY(!Enabled(main, "mnuEditUndo"));
+        QCOMPARE(activeEditor(main)->Text(), QStringLiteral("<p>x</p>"));
+        QVERIFY(!itemEnabled(main, "mnuEditUndo"));
     }
 
     void keysReachTheMenuAndSelectAllSelectsEverything() {
         TestEnv env;
         frmMain* main = env.createMainWindow();
-        RichTextBox* editor = Editor(main);
+        RichTextBox* editor = activeEditor(main);
         editor->setFocus();
         QTRY_VERIFY(editor->hasFocus());
         QTest::keyClicks(editor, "<b>x</b>");
-        QSignalSpy undone(main->MenuItem("mnuEditUndo"), &QAction::triggered);
+        QSignalSpy undone(main->menuItem("mnuEditUndo"), &QAction::triggered);
         QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(undone.size(), 1);
         QCOMPARE(editor->Text(), QString());
-        QSignalSpy redone(main->MenuItem("mnuEditRedo"), &QAction::triggered);
+        QSignalSpy redone(main->menuItem("mnuEditRedo"), &QAction::triggered);
         QTest::keyClick(editor, Qt::Key_Y, Qt::ControlModifier);
         QCOMPARE(redone.size(), 1);
         QCOMPARE(editor->Text(), QStringLiteral("<b>x</b>"));
 
         editor->setSelStart(2);
-        Run(main, "mnuEditSelectAll");
+        runCommand(main, "mnuEditSelectAll");
         QCOMPARE(editor->SelStart(), 0);
         QCOMPARE(editor->SelText(), QStringLiteral("<b>x</b>"));
-        QVERIFY(main->MenuItem("mnuEditSelectAll")->shortcut().isEmpty());
+        QVERIFY(main->menuItem("mnuEditSelectAll")->shortcut().isEmpty());
     }
 };
 

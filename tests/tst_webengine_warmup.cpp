@@ -25,32 +25,32 @@ class WebEngineWarmUpTest : public QObject {
 private slots:
     void waitsForAPauseThenStartsTheEngineOutOfSight() {
         TestEnv env;
-        SaveSetting(modGeneral::AppName(), QStringLiteral("Browser"), QStringLiteral("Home"),
+        SaveSetting(modGeneral::appName(), QStringLiteral("Browser"), QStringLiteral("Home"),
                     QString());
         frmMain main;
         main.Load();
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
-        WebEngineWarmUp::Schedule(&main);
-        WebEngineWarmUp::Schedule(&main); // once per program
+        WebEngineWarmUp::schedule(&main);
+        WebEngineWarmUp::schedule(&main); // once per program
 
         // Typing keeps it waiting.
         for (int i = 0; i < 8; ++i) {
-            QTest::keyClick(main.ActiveDocument()->rtfDocument, Qt::Key_A);
+            QTest::keyClick(main.activeDocument()->rtfDocument, Qt::Key_A);
             QTest::qWait(250);
         }
-        QVERIFY(!WebEngineWarmUp::Started());
+        QVERIFY(!WebEngineWarmUp::started());
 
-        QTRY_VERIFY_WITH_TIMEOUT(WebEngineWarmUp::Started(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(WebEngineWarmUp::Finished(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(WebEngineWarmUp::started(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(WebEngineWarmUp::finished(), 30000);
         // Nothing of it is on screen or among the windows.
-        QCOMPARE(main.ChildForms().size(), 1);
+        QCOMPARE(main.childForms().size(), 1);
         QCOMPARE(main.findChildren<QWebEnginePage*>().size(), 0);
 
         // A blank window has no use for the prepared page: it opens as usual and leaves it.
-        main.MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+        main.menuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
         QVERIFY(main.BuiltInBrowser);
-        QCOMPARE(main.ChildForms().size(), 2);
+        QCOMPARE(main.childForms().size(), 2);
         main.BuiltInBrowser->close();
         QTRY_VERIFY(!main.BuiltInBrowser);
 
@@ -63,9 +63,9 @@ private slots:
         file.write("<html><head><title>Kezdolap</title></head><body>Start</body></html>");
         file.close();
         const QString address = QUrl::fromLocalFile(start).toString();
-        SaveSetting(modGeneral::AppName(), QStringLiteral("Browser"), QStringLiteral("Home"),
+        SaveSetting(modGeneral::appName(), QStringLiteral("Browser"), QStringLiteral("Home"),
                     address);
-        main.MenuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
+        main.menuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
         auto* window = qobject_cast<frmBuiltInBrowser*>(main.BuiltInBrowser.data());
         QVERIFY(window);
         QVERIFY(window->brwWebBrowser->PreparedInAdvance());

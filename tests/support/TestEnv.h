@@ -75,9 +75,9 @@ private:
 // then the test class.
 #define WEBRIX_TEST_MAIN(TestClass)                                                                \
     int main(int argc, char** argv) {                                                              \
-        PrepareWebEngineEnvironment();                                                             \
+        prepareWebEngineEnvironment();                                                             \
         QApplication app(argc, argv);                                                              \
-        SetUpApplication(app);                                                                     \
+        setUpApplication(app);                                                                     \
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }
