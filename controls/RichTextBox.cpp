@@ -33,12 +33,16 @@ QString toDocumentText(QString text) {
 }
 } // namespace
 
-RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+QFont RichTextBox::editorFont() {
     QFont font(QStringLiteral("Courier New"));
     font.setPointSizeF(9.75);
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
-    setFont(font);
+    return font;
+}
+
+RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    setFont(editorFont());
     setBackgroundRole(QPalette::Base);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTabChangesFocus(false);
@@ -287,6 +291,43 @@ void RichTextBox::loadDecoded(DecodedText decoded) {
     m_encoding = decoded.encoding;
     m_fileDeclaration = decoded.declared;
     replaceAllText(decoded.text); // a change even when the text stays the same
+}
+
+RichTextBox::PreparedDocument RichTextBox::prepareDocument(const QString& text, QThread* owner) {
+    PreparedDocument prepared;
+    prepared.documentText = toDocumentText(text);
+    auto document = std::make_unique<QTextDocument>();
+    // The layout an editor needs, set before anything asks for the document's default one.
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+    document->setDefaultFont(editorFont());
+    document->setPlainText(prepared.documentText);
+    document->setUndoRedoEnabled(true); // with an empty history
+    document->setModified(false);
+    prepared.rawText = document->toRawText();
+    document->moveToThread(owner);
+    prepared.document = std::move(document);
+    return prepared;
+}
+
+void RichTextBox::loadPrepared(DecodedText decoded, PreparedDocument prepared) {
+    m_encoding = decoded.encoding;
+    m_fileDeclaration = decoded.declared;
+    m_colours.clear();
+    invalidateColours();
+    QTextDocument* document = prepared.document.release();
+    document->setParent(this);
+    {
+        const QScopedValueRollback<bool> replacing(m_replacingAllText, true);
+        // The editor lets its own document go; everything else follows the editor's signals.
+        disconnect(QPlainTextEdit::document(), nullptr, this, nullptr);
+        setDocument(document);
+        if (document->defaultFont() != font())
+            document->setDefaultFont(font());
+        connect(document, &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
+    }
+    m_text.reset(std::move(prepared.rawText));
+    m_textSnapshot = std::move(prepared.documentText);
+    emit Change();
 }
 
 bool RichTextBox::SaveFile(const QString& path, QString* errorMessage) {

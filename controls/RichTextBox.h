@@ -12,9 +12,13 @@
 #include <QList>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextDocument>
 #include <QTextLayout>
+#include <memory>
 #include <optional>
 #include <utility>
+
+class QThread;
 
 class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
@@ -47,6 +51,21 @@ public:
     bool SaveFile(const QString& path, QString* errorMessage = nullptr);
     // The last step of LoadFile, for text decoded elsewhere (for instance on another thread).
     void loadDecoded(DecodedText decoded);
+
+    // A document filled with a text away from any editor, so that a large text can be put in
+    // while nothing waits for it; an editor then takes it over with loadPrepared.
+    struct PreparedDocument {
+        std::unique_ptr<QTextDocument> document;
+        QString documentText; // the text as put in, every line break one '\n'
+        QString rawText;      // the document's own text, read back
+    };
+    // Any thread may call this; the document ends up belonging to `owner`, the thread of the
+    // editor that will take it.
+    static PreparedDocument prepareDocument(const QString& text, QThread* owner);
+    // loadDecoded with the text already in a prepared document; `decoded` gives the encoding.
+    void loadPrepared(DecodedText decoded, PreparedDocument prepared);
+    // The editor's font, also for documents prepared on other threads.
+    static QFont editorFont();
 
     // The encoding the text was read in and is written in, with or without a byte-order mark.
     TextEncoding encoding() const { return m_encoding; }

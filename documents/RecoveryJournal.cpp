@@ -65,7 +65,8 @@ void RecoveryJournal::watch(frmDocument* document) {
             [this, document] { edited(document); });
     // Undoing back to the saved text, or a save: the copy is no longer needed. Restored text is
     // marked as changed without an edit: it needs a copy of its own.
-    connect(document->rtfDocument->document(), &QTextDocument::modificationChanged, this,
+    // Through the editor: it may take over another document (a page prepared at start-up).
+    connect(document->rtfDocument, &QPlainTextEdit::modificationChanged, this,
             [this, document](bool) { edited(document); });
     connect(document, &QWidget::windowTitleChanged, this, [this, document] {
         if (hasUnsavedText(document))

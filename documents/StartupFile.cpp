@@ -52,11 +52,16 @@ void prepare(const QString& path) {
     work->size = info.size();
     work->modified = info.lastModified();
     Work* raw = work.get();
-    work->thread.reset(QThread::create([raw] {
+    QThread* editorThread = QThread::currentThread();
+    work->thread.reset(QThread::create([raw, editorThread] {
         Prepared& result = raw->result;
         result.read = RichTextBox::ReadFile(raw->path, &result.decoded, &result.errorMessage);
-        if (result.read)
-            result.scan = scanTags(result.decoded.text);
+        if (!result.read)
+            return;
+        result.scan = scanTags(result.decoded.text);
+        // Filling the editor's document is the larger part of a large page's load.
+        result.document = RichTextBox::prepareDocument(result.decoded.text, editorThread);
+        result.decoded.text = QString(); // the document holds it now
     }));
     work->thread->setObjectName(QStringLiteral("StartupFile"));
     work->thread->start();
@@ -85,7 +90,8 @@ bool readDocumentFile(frmDocument* document, const QString& path, std::optional<
         MsgBox(prepared->errorMessage, vbCritical);
         return false;
     }
-    document->rtfDocument->loadDecoded(std::move(prepared->decoded));
+    document->rtfDocument->loadPrepared(std::move(prepared->decoded),
+                                        std::move(prepared->document));
     *scan = std::move(prepared->scan);
     return true;
 }

@@ -1,11 +1,13 @@
 #pragma once
-// The file named on the command line is read, decoded and scanned for tags in a worker thread
-// while the splash shows, so that the main window's load only hands the text to its first
-// document. What the user sees (order, texts, messages) stays that of an ordinary open.
+// The file named on the command line is read, decoded, scanned for tags and put into an editor
+// document in a worker thread while the splash shows, so that the main window's load only hands
+// that document to its first document window. What the user sees (order, texts, messages) stays
+// that of an ordinary open.
 
 #include <QString>
 #include <optional>
 
+#include "controls/RichTextBox.h"
 #include "controls/TextFileCodec.h"
 #include "documents/HighlightTags.h"
 
@@ -19,8 +21,10 @@ void prepare(const QString& path);
 struct Prepared {
     bool read = false;
     QString errorMessage; // when not read: what the open would say
-    DecodedText decoded;
+    DecodedText decoded;  // its text is left out once it is in `document`
     TagScan scan;
+    // The editor's document, already filled with the text.
+    RichTextBox::PreparedDocument document;
 };
 
 // Waits for the work on `path` and hands it over, unless the file changed since it was read (or

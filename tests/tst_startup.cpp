@@ -96,6 +96,27 @@ private slots:
         QCOMPARE(box->SelStart(), reference.SelStart());
         QCOMPARE(box->SelLength(), reference.SelLength());
         QCOMPARE(messages, 0);
+
+        // The text was put into its document on another thread; the editor works on it as on
+        // any other: no undo history, the editor's font, edits followed, undone, and told.
+        RichTextBox* editor = document->rtfDocument;
+        QCOMPARE(editor->document()->thread(), editor->thread());
+        QVERIFY(!editor->document()->isUndoAvailable());
+        QVERIFY(!editor->document()->isModified());
+        QCOMPARE(editor->document()->defaultFont(), editor->font());
+        QSignalSpy changes(editor, &RichTextBox::Change);
+        QSignalSpy modified(editor, &QPlainTextEdit::modificationChanged);
+        editor->setFocus();
+        editor->setSelStart(0);
+        QTest::keyClicks(editor, QStringLiteral("xy"));
+        QVERIFY(editor->Text().startsWith(QStringLiteral("xy<HTML>")));
+        QCOMPARE(changes.size(), 2);
+        QCOMPARE(modified.size(), 1);
+        QVERIFY(!document->unchanged());
+        editor->undo();
+        QCOMPARE(editor->Text(), reference.Text());
+        QVERIFY(!editor->document()->isModified());
+        QCOMPARE(*editor->colourRuns().colourAt(1), *reference.colourRuns().colourAt(1));
         main->setQuitOnUnload(false);
         delete main;
     }
