@@ -301,9 +301,12 @@ RichTextBox::PreparedDocument RichTextBox::prepareDocument(const QString& text, 
     document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
     document->setDefaultFont(editorFont());
     document->setPlainText(prepared.documentText);
+    // Every line gets its layout object here rather than when the editor first sizes the text.
+    for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next())
+        block.layout();
     document->setUndoRedoEnabled(true); // with an empty history
     document->setModified(false);
-    prepared.rawText = document->toRawText();
+    prepared.text.reset(document->toRawText());
     document->moveToThread(owner);
     prepared.document = std::move(document);
     return prepared;
@@ -325,7 +328,7 @@ void RichTextBox::loadPrepared(DecodedText decoded, PreparedDocument prepared) {
             document->setDefaultFont(font());
         connect(document, &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
     }
-    m_text.reset(std::move(prepared.rawText));
+    m_text = std::move(prepared.text);
     m_textSnapshot = std::move(prepared.documentText);
     emit Change();
 }

@@ -57,7 +57,7 @@ public:
     struct PreparedDocument {
         std::unique_ptr<QTextDocument> document;
         QString documentText; // the text as put in, every line break one '\n'
-        QString rawText;      // the document's own text, read back
+        TextChunks text;      // the document's own text, read back, in pieces
     };
     // Any thread may call this; the document ends up belonging to `owner`, the thread of the
     // editor that will take it.
