@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QMdiSubWindow>
 #include <QTextStream>
 #include <QTimer>
 
@@ -35,16 +34,6 @@ int reportInstallation(QTextStream& out) {
     return exitCode;
 }
 
-// The active document, or the first one when no window has been activated (offscreen).
-frmDocument* firstDocument(frmMain* main) {
-    if (frmDocument* active = main->activeDocument())
-        return active;
-    for (QMdiSubWindow* child : main->childForms())
-        if (auto* document = qobject_cast<frmDocument*>(child))
-            return document;
-    return nullptr;
-}
-
 void reportDocument(QTextStream& out, frmDocument* document) {
     out << "document: " << document->Caption() << " (" << document->rtfDocument->Text().size()
         << " characters)\n";
@@ -66,7 +55,7 @@ void startSelfTest() {
         const bool timedOut = sinceStart.elapsed() > kGiveUpAfterMs;
         if (!shown && !timedOut)
             return;
-        frmDocument* document = shown ? firstDocument(main) : nullptr;
+        frmDocument* document = shown ? main->activeOrFirstDocument() : nullptr;
         poll->stop();
 
         QTextStream out(stdout);

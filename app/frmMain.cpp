@@ -383,6 +383,15 @@ frmDocument* frmMain::activeDocument() const {
     return qobject_cast<frmDocument*>(ActiveForm());
 }
 
+frmDocument* frmMain::activeOrFirstDocument() const {
+    if (frmDocument* active = activeDocument())
+        return active;
+    for (QMdiSubWindow* child : childForms())
+        if (auto* document = qobject_cast<frmDocument*>(child))
+            return document;
+    return nullptr;
+}
+
 QList<QMdiSubWindow*> frmMain::childForms() const {
     return m_mdiArea->subWindowList();
 }

@@ -33,6 +33,9 @@ public:
     QMdiSubWindow* ActiveForm() const;
     // The active child when it is a document window.
     frmDocument* activeDocument() const;
+    // The active document, or the first one while no window has been activated yet (during the
+    // load, or offscreen).
+    frmDocument* activeOrFirstDocument() const;
     QList<QMdiSubWindow*> childForms() const;
 
     // Makes, numbers, shows and activates a new untitled document window.

@@ -264,14 +264,10 @@ bool RichTextBox::Move(double left, double top, double width, double height) {
 // --- Files -------------------------------------------------------------------------------------
 
 bool RichTextBox::LoadFile(const QString& path, QString* errorMessage) {
-    QByteArray bytes;
-    QString error;
-    if (!readRegularFile(path, MaximumFileSize, &bytes, &error)) {
-        if (errorMessage)
-            *errorMessage = error;
+    DecodedText decoded;
+    if (!ReadFile(path, &decoded, errorMessage))
         return false;
-    }
-    loadDecoded(decodeTextFile(bytes));
+    loadDecoded(std::move(decoded));
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "controls/MsgBox.h"
 #include "controls/RichTextBox.h"
 #include "controls/WholeFileWrite.h"
+#include "documents/HighlightTags.h"
 #include "documents/frmDocument.h"
 
 namespace {
@@ -129,4 +130,19 @@ QString askSaveFileName(CommonDialog& dialog, const QString& title, const QStrin
         if (MsgBox(question, vbYesNo | vbExclamation | vbDefaultButton2) == vbYes)
             return path;
     }
+}
+
+void bindToFile(frmDocument* document, const QString& path, const TagScan* scan) {
+    document->setCaption(path);
+    if (scan)
+        applyTagScan(document->rtfDocument, *scan);
+    else
+        HighlightTags(document->rtfDocument);
+}
+
+void markSavedAs(frmDocument* document, const QString& path) {
+    // Unmodified only once bound, so the journal drops the copy of this very window and file.
+    document->setCaption(path);
+    document->rtfDocument->document()->setModified(false);
+    HighlightTags(document->rtfDocument);
 }

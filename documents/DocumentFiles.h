@@ -6,6 +6,7 @@
 
 class CommonDialog;
 class frmDocument;
+struct TagScan;
 
 // Loads the file into the document's editor; false (after the message) when it cannot be read.
 bool readDocumentFile(frmDocument* document, const QString& path);
@@ -23,6 +24,14 @@ SaveOutcome writeDocumentFile(frmDocument* document, const QString& path);
 // No brings the dialog back.
 QString askSaveFileName(CommonDialog& dialog, const QString& title, const QString& filter,
                         const frmDocument* document);
+
+// After a file was read into the window or written from it: the window stands for that file (its
+// caption names it) and its tags are coloured, from `scan` when the text was scanned beforehand.
+void bindToFile(frmDocument* document, const QString& path, const TagScan* scan = nullptr);
+
+// After a successful write to `path`: bound to it and coloured as above, and no longer different
+// from the disk, so the recovery journal drops its copy.
+void markSavedAs(frmDocument* document, const QString& path);
 
 // The file a document window is bound to, or an empty text for a "Dokumentum N" window.
 QString boundFile(const frmDocument* document);

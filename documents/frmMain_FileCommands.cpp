@@ -1,7 +1,6 @@
 // File > Open, Save, Save As and Export, and the start-up open of the main window.
 
 #include <QDir>
-#include <QTextDocument>
 
 #include "app/frmMain.h"
 #include "controls/CommonDialog.h"
@@ -38,10 +37,8 @@ void openDocumentCommand(frmMain* main, const QString& title, const QString& fil
     }
 
     frmDocument* document = main->NewDocumentWindow();
-    if (!readDocumentFile(document, path))
-        return;
-    document->setCaption(path);
-    HighlightTags(document->rtfDocument);
+    if (readDocumentFile(document, path))
+        bindToFile(document, path);
 }
 
 // Save, Save As and Export have nothing to write unless the active child is a document.
@@ -78,11 +75,8 @@ void frmMain::mnuFileSaveAs_Click() {
     if (path.isEmpty())
         return;
     // Bound to the new name only once it holds the text.
-    if (writeDocumentFile(document, path) != SaveOutcome::Saved)
-        return;
-    document->setCaption(path);
-    document->rtfDocument->document()->setModified(false); // on disk: no recovery copy needed
-    HighlightTags(document->rtfDocument);
+    if (writeDocumentFile(document, path) == SaveOutcome::Saved)
+        markSavedAs(document, path);
 }
 
 void frmMain::mnuFileExportToTemplate_Click() {
@@ -99,21 +93,12 @@ void frmMain::mnuFileExportToTemplate_Click() {
 void frmMain::openAtStartup(const QString& path) {
     // Runs while the main window loads, before it is shown: the first window may not be active
     // yet.
-    frmDocument* document = activeDocument();
-    for (QMdiSubWindow* child : childForms()) {
-        if (document)
-            break;
-        document = qobject_cast<frmDocument*>(child);
-    }
+    frmDocument* document = activeOrFirstDocument();
     // Read and scanned while the splash showed, when the start procedure could (the same text
     // and the same messages as reading it now).
     std::optional<TagScan> scan;
     if (!document || !StartupFile::readDocumentFile(document, path, &scan))
-        return;                 // the empty first document stays
-    document->setCaption(path); // the argument as typed
+        return; // the empty first document stays
     document->setUnchanged(true);
-    if (scan)
-        applyTagScan(document->rtfDocument, *scan);
-    else
-        HighlightTags(document->rtfDocument);
+    bindToFile(document, path, scan ? &*scan : nullptr); // the argument as typed
 }
