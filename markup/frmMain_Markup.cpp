@@ -2,8 +2,8 @@
 // window is a child window too; only a document (activeDocument) takes snippets.
 
 #include "app/frmMain.h"
-#include "app/modGeneral.h"
 #include "controls/MsgBox.h"
+#include "controls/ProgramInfo.h"
 #include "markup/InsertSnippetFile.h"
 #include "markup/SnippetTables.h"
 
