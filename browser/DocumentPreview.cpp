@@ -173,7 +173,7 @@ void DocumentPreview::Show(QMdiArea* area) {
     // F5 shows the text as it is at this moment. It is encoded off the editor's thread; the
     // window's request for the page waits for it.
     const Place place = placeOf(m_filePath ? m_filePath() : QString());
-    pages->PreparePage(m_page, place.folder, place.fileName);
+    pages->preparePage(m_page, place.folder, place.fileName);
     encode();
     const QString address = pageUrl().toString();
     // Shown already (and not saved under another name since): the new text reloads it.

@@ -40,7 +40,7 @@ QString PreviewPages::addPage() {
     return name;
 }
 
-void PreviewPages::PreparePage(const QString& name, const QString& folder,
+void PreviewPages::preparePage(const QString& name, const QString& folder,
                                const QString& fileName) {
     const auto page = m_pages.find(name);
     if (page == m_pages.end())

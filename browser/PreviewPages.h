@@ -33,7 +33,7 @@ public:
     QString addPage();
     // The page's text is on its way: requests for it wait until SetPage gives it. Its address
     // is the new one at once.
-    void PreparePage(const QString& name, const QString& folder, const QString& fileName);
+    void preparePage(const QString& name, const QString& folder, const QString& fileName);
     void setPage(const QString& name, Page page);
     void removePage(const QString& name);
     // The address of a page's document.

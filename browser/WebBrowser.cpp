@@ -31,7 +31,7 @@ WebBrowser::WebBrowser(QWidget* parent) : QWebEngineView(parent) {
     });
 }
 
-void WebBrowser::PrepareInAdvance() {
+void WebBrowser::prepareInAdvance() {
     m_forgetBlank = true;
     connect(
         this, &QWebEngineView::loadFinished, this, [this] { m_preparedReady = true; },

@@ -25,9 +25,9 @@ public:
 
     // Starts a blank page out of sight, so that the engine has a page process ready before the
     // component is shown. The blank page never shows up in the history.
-    void PrepareInAdvance();
+    void prepareInAdvance();
     // Whether the blank page of the advance start has loaded.
-    bool PreparedInAdvance() const { return m_preparedReady; }
+    bool preparedInAdvance() const { return m_preparedReady; }
 
     // True from a navigation request until its page has loaded (or was stopped).
     bool Busy() const;

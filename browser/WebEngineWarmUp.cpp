@@ -36,7 +36,7 @@ public:
     ~WarmUp() override { delete m_browser; }
 
     WebBrowser* take() {
-        if (!m_browser || !m_browser->PreparedInAdvance())
+        if (!m_browser || !m_browser->preparedInAdvance())
             return nullptr;
         WebBrowser* browser = m_browser;
         disconnect(browser, nullptr, this, nullptr);
@@ -71,11 +71,11 @@ private:
         m_browser = new WebBrowser;
         connect(m_browser, &QWebEngineView::loadFinished, this, &WarmUp::finish);
         QTimer::singleShot(kGiveUpMs, this, [this] {
-            if (m_browser && !m_browser->PreparedInAdvance())
+            if (m_browser && !m_browser->preparedInAdvance())
                 m_browser->deleteLater(); // a window makes its own component instead
             finish();
         });
-        m_browser->PrepareInAdvance();
+        m_browser->prepareInAdvance();
     }
 
     void finish() {
@@ -101,7 +101,7 @@ void schedule(QWidget* window) {
     g_warmUp = new WarmUp(window);
 }
 
-WebBrowser* TakePreparedBrowser() {
+WebBrowser* takePreparedBrowser() {
     return g_warmUp ? g_warmUp->take() : nullptr;
 }
 

@@ -15,7 +15,7 @@ void schedule(QWidget* window);
 
 // The prepared component, once its blank page has loaded; the caller owns it. Null before that,
 // and after it has been taken once.
-WebBrowser* TakePreparedBrowser();
+WebBrowser* takePreparedBrowser();
 
 // Whether the engine has been started this way (for tests and benchmarks).
 bool started();

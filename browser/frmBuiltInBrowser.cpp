@@ -145,7 +145,7 @@ void frmBuiltInBrowser::loadAt(const QString& address) {
     // The component the engine prepared while the user was reading saves its own start; a blank
     // window has nothing to gain from it.
     if (!StartingAddress.isEmpty()) {
-        if (WebBrowser* prepared = WebEngineWarmUp::TakePreparedBrowser())
+        if (WebBrowser* prepared = WebEngineWarmUp::takePreparedBrowser())
             setUpBrowser(prepared);
     }
     show();

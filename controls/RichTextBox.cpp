@@ -265,13 +265,13 @@ bool RichTextBox::Move(double left, double top, double width, double height) {
 
 bool RichTextBox::LoadFile(const QString& path, QString* errorMessage) {
     DecodedText decoded;
-    if (!ReadFile(path, &decoded, errorMessage))
+    if (!readFile(path, &decoded, errorMessage))
         return false;
     loadDecoded(std::move(decoded));
     return true;
 }
 
-bool RichTextBox::ReadFile(const QString& path, DecodedText* decoded, QString* errorMessage) {
+bool RichTextBox::readFile(const QString& path, DecodedText* decoded, QString* errorMessage) {
     QByteArray bytes;
     QString error;
     if (!readRegularFile(path, MaximumFileSize, &bytes, &error)) {

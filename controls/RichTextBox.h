@@ -46,7 +46,7 @@ public:
     // the encoding cannot write is not saved (the document commands ask about UTF-8 first).
     bool LoadFile(const QString& path, QString* errorMessage = nullptr);
     // The reading and decoding of LoadFile, which touch no editor (any thread may do them).
-    static bool ReadFile(const QString& path, DecodedText* decoded,
+    static bool readFile(const QString& path, DecodedText* decoded,
                          QString* errorMessage = nullptr);
     bool SaveFile(const QString& path, QString* errorMessage = nullptr);
     // The last step of LoadFile, for text decoded elsewhere (for instance on another thread).

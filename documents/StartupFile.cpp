@@ -55,7 +55,7 @@ void prepare(const QString& path) {
     QThread* editorThread = QThread::currentThread();
     work->thread.reset(QThread::create([raw, editorThread] {
         Prepared& result = raw->result;
-        result.read = RichTextBox::ReadFile(raw->path, &result.decoded, &result.errorMessage);
+        result.read = RichTextBox::readFile(raw->path, &result.decoded, &result.errorMessage);
         if (!result.read)
             return;
         result.scan = scanTags(result.decoded.text);

@@ -68,11 +68,11 @@ private slots:
         main.menuItem(QStringLiteral("mnuExtrasBuiltInBrowser"))->trigger();
         auto* window = qobject_cast<frmBuiltInBrowser*>(main.BuiltInBrowser.data());
         QVERIFY(window);
-        QVERIFY(window->brwWebBrowser->PreparedInAdvance());
+        QVERIFY(window->brwWebBrowser->preparedInAdvance());
         QCOMPARE(window->brwWebBrowser->objectName(), QStringLiteral("brwWebBrowser"));
         QCOMPARE(window->brwWebBrowser->parentWidget(), window->widget());
         QVERIFY(window->brwWebBrowser->isVisible());
-        QVERIFY(!WebEngineWarmUp::TakePreparedBrowser()); // once only
+        QVERIFY(!WebEngineWarmUp::takePreparedBrowser()); // once only
         QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Kezdolap"), 20000);
         QCOMPARE(window->brwWebBrowser->history()->count(), 1);
         QCOMPARE(window->cboAddress->count(), 1);
