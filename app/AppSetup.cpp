@@ -12,6 +12,7 @@
 #endif
 
 #include "browser/PreviewPages.h"
+#include "controls/HeapMemory.h"
 #include "controls/Twips.h"
 #include "controls/WindowStyle.h"
 #include "resources/Texts.h"
@@ -29,6 +30,7 @@ void prepareWebEngineEnvironment() {
 }
 
 void setUpApplication(QApplication& app) {
+    HeapMemory::keepFreedBlocks();
     // The pictures live in the editor library; a static library must register them itself.
     Q_INIT_RESOURCE(webrix);
     // No display name: the window system would append it to every title, and each window's title

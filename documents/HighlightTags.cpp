@@ -1,8 +1,12 @@
 #include "documents/HighlightTags.h"
 
+#include "controls/HeapMemory.h"
 #include "controls/RichTextBox.h"
 
 namespace {
+// From this many characters on, a colouring pass hands what the page no longer needs back.
+constexpr qsizetype kLargeText = 1 << 20;
+
 bool lowerIs(QStringView text, qsizetype at, char16_t ascii) {
     return text[at].toLower().unicode() == ascii;
 }
@@ -60,13 +64,20 @@ void HighlightTags(RichTextBox* box) {
         return;
     // Line breaks count one character here and two in Text(); a tag never starts or ends inside
     // one, so the ranges select the same characters either way.
-    TagScan scan;
+    bool large = false;
     {
-        const QString text = box->documentText();
-        box->forgetLoadedText();
-        scan = scanTags(text);
+        TagScan scan;
+        {
+            const QString text = box->documentText();
+            large = text.size() >= kLargeText;
+            box->forgetLoadedText();
+            scan = scanTags(text);
+        }
+        applyTagScan(box, scan);
     }
-    applyTagScan(box, scan);
+    // An open or save of a large page leaves its read-back copies and scan freed behind it.
+    if (large)
+        HeapMemory::returnFreedMemory();
 }
 
 void applyTagScan(RichTextBox* box, const TagScan& scan) {

@@ -1,0 +1,14 @@
+#pragma once
+// How the process keeps and returns the memory it frees.
+//
+// Qt lays a line out again on every edit, taking and freeing tens of megabytes for a very long
+// line. Freed to the system each time, that memory comes back page by page as fresh zeroed pages,
+// which costs more than the layout itself; kept in the heap, it is reused at once.
+
+namespace HeapMemory {
+// Large freed blocks stay in the heap for the next request (call once, early).
+void keepFreedBlocks();
+// Hands the heap's free memory back to the system, after work that freed much of it (a large
+// file opened or coloured): what the page holds stays, what the work needed for a moment goes.
+void returnFreedMemory();
+} // namespace HeapMemory
