@@ -12,6 +12,7 @@
 #endif
 
 #include "browser/PreviewPages.h"
+#include "browser/WebEngineStart.h"
 #include "controls/HeapMemory.h"
 #include "controls/Twips.h"
 #include "controls/WindowStyle.h"
@@ -24,6 +25,7 @@ void prepareWebEngineEnvironment() {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    WebEngineStart::deferGraphics();
     // The engine describes its whole set-up on every start; users need not see it.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     PreviewPages::registerScheme();

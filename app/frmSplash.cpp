@@ -32,6 +32,8 @@ frmSplash::frmSplash(QWidget* parent)
     setFixedSize(twipsToPixelsX(6015), twipsToPixelsY(2895));
 
     Timer->setObjectName(QStringLiteral("Timer"));
+    // The splash shows its full time, neither cut short nor drawn out by timer coalescing.
+    Timer->setTimerType(Qt::PreciseTimer);
     connect(Timer, &QTimer::timeout, this, &frmSplash::Timer_Timer);
 
     lblTitle = addLabel(QStringLiteral("lblTitle"), Texts::AppTitle, QRect(120, 840, 5775, 735),

@@ -11,6 +11,8 @@
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 
+#include "browser/WebEngineStart.h"
+
 void PreviewPages::registerScheme() {
     QWebEngineUrlScheme scheme(Scheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
@@ -27,7 +29,7 @@ PreviewPages* PreviewPages::instance() {
     static bool made = false;
     if (!made && QCoreApplication::instance()) {
         made = true;
-        QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+        QWebEngineProfile* profile = WebEngineStart::profile();
         pages = new PreviewPages(profile);
         profile->installUrlSchemeHandler(Scheme, pages);
     }

@@ -4,9 +4,10 @@
 #include <QWebEngineProfile>
 
 #include "browser/PreviewPages.h"
+#include "browser/WebEngineStart.h"
 
 WebBrowserPage::WebBrowserPage(QObject* parent)
-    : QWebEnginePage(QWebEngineProfile::defaultProfile(), parent) {}
+    : QWebEnginePage(WebEngineStart::profile(), parent) {}
 
 bool WebBrowserPage::isShownScheme(const QString& scheme) {
     static const QStringList shown = {QStringLiteral("http"),       QStringLiteral("https"),

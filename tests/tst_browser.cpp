@@ -18,6 +18,7 @@
 
 #include "app/frmMain.h"
 #include "browser/WebBrowser.h"
+#include "browser/WebEngineStart.h"
 #include "browser/frmBuiltInBrowser.h"
 #include "controls/ToolBar.h"
 #include "controls/Twips.h"
@@ -168,7 +169,7 @@ public slots:
 
 private slots:
     void initTestCase() {
-        QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(&m_blocker);
+        WebEngineStart::profile()->setUrlRequestInterceptor(&m_blocker);
         QDesktopServices::setUrlHandler(QStringLiteral("mailto"), this, "openedByDesktop");
     }
     void cleanupTestCase() {

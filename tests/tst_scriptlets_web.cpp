@@ -10,6 +10,7 @@
 #include <QWebEngineView>
 
 #include "app/modGeneral.h"
+#include "browser/WebEngineStart.h"
 #include "markup/SnippetTables.h"
 #include "tests/support/TestEnv.h"
 
@@ -131,6 +132,10 @@ struct PageRun {
 class ScriptletsWebTest : public QObject {
     Q_OBJECT
 private slots:
+    // The pages below are made directly, not through the program's browser: the engine's
+    // graphics must be ready first, as the program makes them ready.
+    void initTestCase() { WebEngineStart::profile(); }
+
     // The harness itself: errors at load and in an event handler are both seen.
     void scriptErrorsAreSeen() {
         TestEnv env;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QMdiSubWindow>
+#include <QOpenGLContext>
 #include <QTemporaryDir>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -13,6 +14,7 @@
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
 #include "browser/WebBrowser.h"
+#include "browser/WebEngineStart.h"
 #include "browser/WebEngineWarmUp.h"
 #include "browser/frmBuiltInBrowser.h"
 #include "controls/RichTextBox.h"
@@ -23,6 +25,23 @@
 class WebEngineWarmUpTest : public QObject {
     Q_OBJECT
 private slots:
+    // The application object loads no graphics driver; the first engine object gets a real
+    // shared context, never the stand-in that held its place.
+    void graphicsWaitForTheEngine() {
+        QVERIFY(WebEngineStart::graphicsDeferred());
+        QOpenGLContext* standIn = WebEngineStart::sharedContext();
+        QVERIFY(standIn);
+        QVERIFY(!standIn->isValid());
+        {
+            WebBrowser browser;
+            QVERIFY(!WebEngineStart::graphicsDeferred());
+        }
+        QVERIFY(WebEngineStart::sharedContext());
+        QVERIFY(WebEngineStart::sharedContext() != standIn);
+        WebEngineStart::profile(); // once made, it stays
+        QVERIFY(!WebEngineStart::graphicsDeferred());
+    }
+
     void waitsForAPauseThenStartsTheEngineOutOfSight() {
         TestEnv env;
         SaveSetting(modGeneral::appName(), QStringLiteral("Browser"), QStringLiteral("Home"),
