@@ -73,12 +73,35 @@ QLabel* frmSplash::addLabel(const QString& name, const QString& text, const QRec
     return label;
 }
 
+frmSplash::~frmSplash() {
+    delete m_main; // made but never handed over (the program ended during the splash)
+}
+
 void frmSplash::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
+    if (!m_painted) {
+        m_painted = true;
+        // Once the splash is on the screen, the idle time it shows is used to make the main
+        // window, hidden; the timer then loads and shows it as before.
+        QTimer::singleShot(0, this, &frmSplash::buildMainWindow);
+    }
     // shpBorder: the outline that draws the window's border.
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void frmSplash::buildMainWindow() {
+    if (m_fired || m_main)
+        return; // already handed over, or made
+    m_main = new frmMain;
+    m_main->winId(); // its native window too, not yet shown
+}
+
+frmMain* frmSplash::takeMainWindow() {
+    frmMain* main = m_main ? m_main.data() : new frmMain;
+    m_main = nullptr;
+    return main;
 }
 
 void frmSplash::Timer_Timer() {
@@ -88,7 +111,7 @@ void frmSplash::Timer_Timer() {
     Timer->stop();
 
     repaint(); // fully drawn while the main window loads
-    auto* main = new frmMain;
+    frmMain* main = takeMainWindow();
     modGeneral::setMainWindow(main);
     main->setQuitOnUnload(true);
     main->Load();

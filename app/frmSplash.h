@@ -1,15 +1,18 @@
 #pragma once
 // The splash window shown while the main window loads.
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
+class frmMain;
 class QTimer;
 
 class frmSplash : public QWidget {
     Q_OBJECT
 public:
     explicit frmSplash(QWidget* parent = nullptr);
+    ~frmSplash() override;
 
     QTimer* Timer;
     QLabel* lblTitle;
@@ -27,5 +30,12 @@ protected:
 private:
     QLabel* addLabel(const QString& name, const QString& text, const QRect& twipsRect,
                      const QFont& font);
+    void buildMainWindow();
+    frmMain* takeMainWindow();
+
     bool m_fired = false;
+    bool m_painted = false;
+    // The main window, made out of sight while the splash shows, so that the timer only has to
+    // load and show it.
+    QPointer<frmMain> m_main;
 };
