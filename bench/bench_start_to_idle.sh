@@ -4,7 +4,8 @@
 # 1.5 s splash) against Geany opening the same page, measured in the same run under X11.
 #
 # Usage: bench/bench_start_to_idle.sh [path/to/Webrix]   (default: build/bin/Webrix)
-# Needs geany, xwininfo and, without a display, xvfb-run; skips with a message when geany is absent.
+# Needs geany, xev and xwininfo (x11-utils), bash 5 and, without a display, xvfb-run; skips with
+# a message when geany is absent.
 
 set -u
 webrix=${1:-build/bin/Webrix}
@@ -43,53 +44,77 @@ text = '<html><body><table>\r\n' + row * (5 * 1024 * 1024 // len(row.encode('cp1
 open(sys.argv[1], 'wb').write(text.encode('cp1250'))
 PY
 
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# The watcher must not take the processor from the program it watches (two cores start both the
+# program and its engine), so it forks nothing while it waits: times, /proc and sleeps are the
+# shell's own, and windows are seen through the X server's map events instead of polling.
+now() { local t=${EPOCHREALTIME/./}; NOW=$(( t / 1000 )); }
+mkfifo "$work/never"
+exec {never}<>"$work/never"
+nap() { read -r -t "$1" -u "$never" _ || true; }
 
-# CPU time of a process and its threads, in clock ticks.
+# CPU time of a process and its threads, in clock ticks, into TICKS (-1 once it is gone).
 cpu_ticks() {
-    local fields
-    read -r -a fields < <(sed 's/^.*) //' "/proc/$1/stat" 2>/dev/null) || { echo -1; return; }
-    echo $(( fields[11] + fields[12] ))
+    local stat fields
+    if ! read -r stat 2>/dev/null <"/proc/$1/stat"; then TICKS=-1; return; fi
+    read -r -a fields <<<"${stat##*) }"
+    TICKS=$(( fields[11] + fields[12] ))
 }
 
-# A shown (viewable) top-level window whose name contains the text, taller than $2 pixels (the
-# splash carries the program's name too, but is lower than its main window).
-window_shown() {
-    local id info
-    for id in $(xwininfo -root -tree 2>/dev/null | grep -F -- "\"$1" | awk '{print $1}'); do
-        info=$(xwininfo -id "$id" 2>/dev/null)
-        grep -q 'IsViewable' <<<"$info" || continue
-        (( $(awk '/Height:/ {print $2}' <<<"$info") > $2 )) && return 0
-    done
-    return 1
+# Whether window $1 is named with the text $2 and taller than $3 pixels (the splash carries the
+# program's name too, but is lower than its main window).
+window_matches() {
+    local info
+    info=$(xwininfo -id "$1" 2>/dev/null) || return 1
+    grep -qF -- "\"$2" <<<"$info" || return 1
+    (( $(awk '/Height:/ {print $2}' <<<"$info") > $3 ))
 }
 
-# Prints the milliseconds from the start until the window named $1 (taller than $2) was shown and the process's
-# CPU time stopped growing (the last growth before 300 ms of quiet).
+# Prints the milliseconds from the start until the window named $1 (taller than $2) was mapped and
+# the process's CPU time stopped growing (the last growth before 300 ms of quiet).
 measure() {
     local title=$1 height=$2
     shift 2
-    local start shown=-1 last_busy ticks previous quiet_since
-    start=$(now_ms)
+    local events=$work/events.$RANDOM line id mapped
+    stdbuf -oL xev -root -event substructure >"$events" 2>/dev/null &
+    local xev=$!
+    nap 0.3 # xev is listening
+    local events_fd
+    exec {events_fd}<"$events"
+    now
+    local start=$NOW shown=-1
     "$@" >/dev/null 2>&1 &
     local pid=$!
-    while (( $(now_ms) - start < 30000 )); do
-        if window_shown "$title" "$height"; then
-            shown=$(( $(now_ms) - start ))
+    while now; (( NOW - start < 30000 )); do
+        if ! read -r -u "$events_fd" line; then
+            nap 0.002
+            continue
+        fi
+        [[ $line == MapNotify* ]] || continue
+        now
+        mapped=$(( NOW - start ))
+        read -r -u "$events_fd" line # "event 0x…, window 0x…, override NO"
+        id=${line#*window }
+        id=${id%%,*}
+        if window_matches "$id" "$title" "$height"; then
+            shown=$mapped
             break
         fi
-        sleep 0.01
     done
-    last_busy=$shown
-    previous=$(cpu_ticks "$pid")
-    quiet_since=$(now_ms)
-    while (( $(now_ms) - quiet_since < 300 && $(now_ms) - start < 60000 )); do
-        sleep 0.01
-        ticks=$(cpu_ticks "$pid")
-        if [[ $ticks != "$previous" ]]; then
-            previous=$ticks
-            last_busy=$(( $(now_ms) - start ))
-            quiet_since=$(now_ms)
+    exec {events_fd}<&-
+    kill "$xev" 2>/dev/null
+    local last_busy=$shown previous quiet_since
+    cpu_ticks "$pid"
+    previous=$TICKS
+    now
+    quiet_since=$NOW
+    while now; (( NOW - quiet_since < 300 && NOW - start < 60000 )); do
+        nap 0.01
+        cpu_ticks "$pid"
+        if [[ $TICKS != "$previous" ]]; then
+            previous=$TICKS
+            now
+            last_busy=$(( NOW - start ))
+            quiet_since=$NOW
         fi
     done
     kill "$pid" 2>/dev/null
