@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -15,6 +16,7 @@
 #include <QTextLayout>
 
 #include "controls/FileErrors.h"
+#include "controls/LongLinePainting.h"
 #include "controls/RegularFile.h"
 #include "controls/Twips.h"
 #include "controls/WholeFileWrite.h"
@@ -552,7 +554,118 @@ void RichTextBox::applyVisibleColours() {
 
 void RichTextBox::paintEvent(QPaintEvent* event) {
     applyVisibleColours();
-    QPlainTextEdit::paintEvent(event);
+    if (!showsLongLine())
+        QPlainTextEdit::paintEvent(event);
+    else
+        paintWithLongLines(event);
+}
+
+bool RichTextBox::showsLongLine() const {
+    if (lineWrapMode() != NoWrap)
+        return false;
+    const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+    QTextBlock block = firstVisibleBlock();
+    for (int i = 0; i < rows && block.isValid(); ++i, block = block.next()) {
+        if (block.length() > kLongBlock)
+            return true;
+    }
+    return false;
+}
+
+void RichTextBox::paintWithLongLines(QPaintEvent* event) {
+    // The editor's own painting, block by block, except that a long line draws only the part
+    // that is shown (see LongLinePainting.h).
+    QPainter painter(viewport());
+    QPointF offset(contentOffset());
+    QRect er = event->rect();
+    const QRect viewportRect = viewport()->rect();
+    const bool editable = !isReadOnly();
+    const qreal maximumWidth = document()->documentLayout()->documentSize().width();
+    painter.setBrushOrigin(offset);
+    // The right margin stays clear of whole-width selections.
+    const int maxX = int(offset.x() + qMax(qreal(viewportRect.width()), maximumWidth) -
+                         document()->documentMargin()) +
+                     cursorWidth();
+    er.setRight(qMin(er.right(), maxX));
+    painter.setClipRect(er);
+    const QAbstractTextDocumentLayout::PaintContext context = getPaintContext();
+    painter.setPen(context.palette.text().color());
+
+    QTextBlock block = firstVisibleBlock();
+    while (block.isValid()) {
+        const QRectF r = blockBoundingRect(block).translated(offset);
+        QTextLayout* layout = block.layout();
+        if (!block.isVisible()) {
+            offset.ry() += r.height();
+            block = block.next();
+            continue;
+        }
+        if (r.bottom() >= er.top() && r.top() <= er.bottom()) {
+            const QBrush background = block.blockFormat().background();
+            if (background != Qt::NoBrush) {
+                QRectF contentsRect = r;
+                contentsRect.setWidth(qMax(r.width(), maximumWidth));
+                painter.fillRect(contentsRect, background);
+            }
+            const int blpos = block.position();
+            const int bllen = block.length();
+            ShownPartSelection shown;
+            for (const QAbstractTextDocumentLayout::Selection& range : context.selections) {
+                const int selStart = range.cursor.selectionStart() - blpos;
+                const int selEnd = range.cursor.selectionEnd() - blpos;
+                if (selStart < bllen && selEnd > 0 && selEnd > selStart) {
+                    shown.selections.append({selStart, selEnd - selStart, range.format});
+                } else if (!range.cursor.hasSelection() &&
+                           range.format.hasProperty(QTextFormat::FullWidthSelection) &&
+                           block.contains(range.cursor.position())) {
+                    // A whole-width selection marks the caret's line without selecting.
+                    const QTextLine line =
+                        layout->lineForTextPosition(range.cursor.position() - blpos);
+                    QTextLayout::FormatRange o{line.textStart(), line.textLength(), range.format};
+                    if (o.start + o.length == bllen - 1)
+                        ++o.length; // the line break too
+                    shown.selections.append(o);
+                }
+            }
+            const bool drawCursor =
+                (editable || (textInteractionFlags() & Qt::TextSelectableByKeyboard)) &&
+                context.cursorPosition >= blpos && context.cursorPosition < blpos + bllen;
+            bool drawCursorAsBlock = drawCursor && overwriteMode();
+            if (drawCursorAsBlock) {
+                if (context.cursorPosition == blpos + bllen - 1) {
+                    drawCursorAsBlock = false;
+                } else {
+                    QTextLayout::FormatRange o;
+                    o.start = context.cursorPosition - blpos;
+                    o.length = 1;
+                    o.format.setForeground(palette().base());
+                    o.format.setBackground(palette().text());
+                    shown.selections.append(o);
+                }
+            }
+            if ((drawCursor && !drawCursorAsBlock) ||
+                (editable && context.cursorPosition < -1 && !layout->preeditAreaText().isEmpty())) {
+                const int cpos = context.cursorPosition;
+                shown.cursorPosition =
+                    cpos < -1 ? layout->preeditAreaPosition() - (cpos + 2) : cpos - blpos;
+            }
+            shown.cursorWidth = cursorWidth();
+            if (bllen <= kLongBlock || !drawShownPart(&painter, block, offset, er, shown)) {
+                layout->draw(&painter, offset, shown.selections, er);
+                if (shown.cursorPosition >= 0)
+                    layout->drawCursor(&painter, offset, shown.cursorPosition, cursorWidth());
+            }
+        }
+        offset.ry() += r.height();
+        if (offset.y() > viewportRect.height())
+            break;
+        block = block.next();
+    }
+    if (backgroundVisible() && !block.isValid() && offset.y() <= er.bottom() &&
+        (centerOnScroll() || verticalScrollBar()->maximum() == verticalScrollBar()->minimum())) {
+        painter.fillRect(QRect(QPoint(er.left(), int(offset.y())), er.bottomRight()),
+                         palette().window());
+    }
 }
 
 void RichTextBox::changeEvent(QEvent* event) {

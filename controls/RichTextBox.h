@@ -149,6 +149,8 @@ private:
     std::pair<int, int> shownCharacters(const QTextBlock& block, bool measure) const;
     void checkFormatWindows();
     void applyVisibleColours();
+    bool showsLongLine() const;
+    void paintWithLongLines(QPaintEvent* event);
     void invalidateColours() { ++m_colourRevision; }
     QString documentRange(int from, int to) const;
 

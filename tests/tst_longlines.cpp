@@ -1,0 +1,195 @@
+// Very long lines: the editor draws only the shown part of such a line itself. What it shows must
+// be what Qt's editor shows for the same document, pixel for pixel: colours, selection, caret,
+// tab stops, right-to-left text, and the input method's preedit text.
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QInputMethodEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStyleHints>
+#include <QTextBlock>
+
+#include "controls/RichTextBox.h"
+#include "documents/HighlightTags.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+// The editor beside a plain Qt editor that shows the same document (and so the same layouts,
+// with the same colours), in one window, both the same size.
+struct SideBySide {
+    QWidget window;
+    RichTextBox* box;
+    QPlainTextEdit* reference;
+    SideBySide() : box(new RichTextBox), reference(new QPlainTextEdit) {
+        auto* layout = new QHBoxLayout(&window);
+        layout->addWidget(box);
+        layout->addWidget(reference);
+        window.resize(1000, 300);
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window))
+            qWarning("the window did not become active");
+    }
+    // Call after the box's text is set: the reference shows the box's document.
+    void share() {
+        reference->setLineWrapMode(QPlainTextEdit::NoWrap);
+        reference->setFont(box->font());
+        reference->setDocument(box->document());
+        reference->setOverwriteMode(box->overwriteMode());
+        reference->setTextCursor(box->textCursor());
+        QCoreApplication::processEvents();
+    }
+    // Scrolls both to the same place and gives each the focus for its picture, so that each
+    // shows its caret.
+    void compare(int scrollTo) {
+        for (QPlainTextEdit* editor : {static_cast<QPlainTextEdit*>(box), reference}) {
+            editor->horizontalScrollBar()->setValue(scrollTo);
+            editor->verticalScrollBar()->setValue(0);
+        }
+        QCOMPARE(box->horizontalScrollBar()->value(), reference->horizontalScrollBar()->value());
+        box->setFocus();
+        QCoreApplication::processEvents();
+        const QImage shown = box->viewport()->grab().toImage();
+        reference->setFocus();
+        QCoreApplication::processEvents();
+        const QImage expected = reference->viewport()->grab().toImage();
+        QCOMPARE(shown.size(), expected.size());
+        if (shown != expected) {
+            QRect differ;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    if (shown.pixel(x, y) != expected.pixel(x, y))
+                        differ |= QRect(x, y, 1, 1);
+            qWarning() << "pictures differ in" << differ;
+            static int failure = 0;
+            ++failure;
+            shown.save(QDir::temp().filePath(QStringLiteral("longline-%1-shown.png").arg(failure)));
+            expected.save(
+                QDir::temp().filePath(QStringLiteral("longline-%1-expected.png").arg(failure)));
+        }
+        QVERIFY2(shown == expected, "the long line looks different from Qt's own drawing");
+    }
+    // Where the given character of the first line is, as a horizontal scroll value that shows it
+    // a third of the way in.
+    int scrollToCharacter(int at) {
+        QTextLine line = box->document()->firstBlock().layout()->lineAt(0);
+        return qMax(0, int(line.cursorToX(at)) - box->viewport()->width() / 3);
+    }
+};
+
+QString longTaggedLine(const QString& text, int size) {
+    QString line;
+    for (int i = 0; line.size() < size; ++i)
+        line += QStringLiteral("<td class=\"c%1\">%2</td>").arg(i).arg(text);
+    return line;
+}
+} // namespace
+
+class TestLongLines : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        // A steady caret, so that both pictures show it.
+        QApplication::setCursorFlashTime(0);
+    }
+
+    void shownPartLooksLikeTheWholeLine() {
+        TestEnv env(false);
+        SideBySide view;
+        RichTextBox* box = view.box;
+        const QString line = longTaggedLine(QStringLiteral("Árvíztűrő tükörfúrógép"), 60000);
+        box->setText(QStringLiteral("<p>before</p>\r\n") + line + QStringLiteral("\r\n<p>after"));
+        HighlightTags(box);
+        view.share();
+
+        // At the start of the long line, caret on the short first line.
+        box->setSelStart(3);
+        view.reference->setTextCursor(box->textCursor());
+        view.compare(0);
+
+        // In the middle, with a selection that starts and ends inside the view.
+        const int middle = 30000;
+        const int lineStart = box->document()->findBlockByNumber(1).position();
+        box->selectDocumentRange(lineStart + middle, lineStart + middle + 25);
+        view.reference->setTextCursor(box->textCursor());
+        QTextLine layoutLine = box->document()->findBlockByNumber(1).layout()->lineAt(0);
+        const int x = qMax(0, int(layoutLine.cursorToX(middle)) - 100);
+        view.compare(x);
+
+        // A selection from far before the view to the end of the long line, its line break and
+        // the next line.
+        box->selectDocumentRange(lineStart + 100, lineStart + int(line.size()) + 3);
+        view.reference->setTextCursor(box->textCursor());
+        view.compare(x);
+        view.compare(view.reference->horizontalScrollBar()->maximum());
+
+        // The block caret of overwrite mode, in the middle of the line.
+        box->setOverwriteMode(true);
+        view.reference->setOverwriteMode(true);
+        box->selectDocumentRange(lineStart + middle + 5, lineStart + middle + 5);
+        view.reference->setTextCursor(box->textCursor());
+        view.compare(x);
+
+        // Typing keeps the shown part in step with the line.
+        box->setOverwriteMode(false);
+        view.reference->setOverwriteMode(false);
+        box->setFocus();
+        QTest::keyClicks(box, QStringLiteral("<b>new</b>"));
+        view.reference->setTextCursor(box->textCursor());
+        view.compare(x);
+    }
+
+    void tabsAndOtherScriptsLookTheSame() {
+        TestEnv env(false);
+        SideBySide view;
+        RichTextBox* box = view.box;
+        // Tab stops depend on where a tab is in the whole line.
+        QString line = longTaggedLine(QStringLiteral("a\tbb\tccc\t"), 40000);
+        box->setText(line);
+        HighlightTags(box);
+        view.share();
+        box->selectDocumentRange(20003, 20011);
+        view.reference->setTextCursor(box->textCursor());
+        view.compare(view.scrollToCharacter(20000));
+
+        // Hebrew and Arabic in the shown part, and wide characters and an emoji of other fonts.
+        line = longTaggedLine(QStringLiteral("שלום עולם 123 مرحبا abc"), 40000);
+        line += longTaggedLine(QStringLiteral("漢字 かな 😀 é"), 40000);
+        box->setText(line);
+        HighlightTags(box);
+        view.share();
+        for (const int at : {20000, 60000}) {
+            box->selectDocumentRange(at, at + 9);
+            view.reference->setTextCursor(box->textCursor());
+            view.compare(view.scrollToCharacter(at));
+        }
+    }
+
+    void preeditTextIsShownInTheLine() {
+        TestEnv env(false);
+        SideBySide view;
+        RichTextBox* box = view.box;
+        box->setText(longTaggedLine(QStringLiteral("szöveg"), 40000));
+        HighlightTags(box);
+        view.share();
+        box->setSelStart(20000);
+        box->setFocus();
+        QList<QInputMethodEvent::Attribute> attributes;
+        QTextCharFormat underline;
+        underline.setFontUnderline(true);
+        attributes << QInputMethodEvent::Attribute(QInputMethodEvent::TextFormat, 0, 3, underline);
+        QInputMethodEvent preedit(QStringLiteral("ő̈x"), attributes);
+        QCoreApplication::sendEvent(box, &preedit);
+        QCOMPARE(box->document()->firstBlock().layout()->preeditAreaText(), QStringLiteral("ő̈x"));
+        // The reference's own caret is not in the preedit text: compare without carets.
+        view.reference->setTextCursor(box->textCursor());
+        box->setCursorWidth(0);
+        view.reference->setCursorWidth(0);
+        view.compare(view.scrollToCharacter(20000));
+    }
+};
+
+QTEST_MAIN(TestLongLines)
+#include "tst_longlines.moc"
