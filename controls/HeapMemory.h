@@ -5,10 +5,16 @@
 // line. Freed to the system each time, that memory comes back page by page as fresh zeroed pages,
 // which costs more than the layout itself; kept in the heap, it is reused at once.
 
+#include <QtGlobal>
+
 namespace HeapMemory {
+// From this many characters on, a page's work frees enough to be worth handing back.
+constexpr qsizetype kLargeText = 1 << 20;
+
 // Large freed blocks stay in the heap for the next request (call once, early).
 void keepFreedBlocks();
 // Hands the heap's free memory back to the system, after work that freed much of it (a large
-// file opened or coloured): what the page holds stays, what the work needed for a moment goes.
+// page opened, coloured or closed): what the pages hold stays, what the work needed for a moment
+// goes.
 void returnFreedMemory();
 } // namespace HeapMemory

@@ -14,8 +14,10 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
 
 #include "controls/FileErrors.h"
+#include "controls/HeapMemory.h"
 #include "controls/LongLinePainting.h"
 #include "controls/RegularFile.h"
 #include "controls/Twips.h"
@@ -50,6 +52,13 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     setTabChangesFocus(false);
     document()->setUndoRedoEnabled(true);
     connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
+}
+
+RichTextBox::~RichTextBox() {
+    // A large page's text, layouts and colours are freed after this, with the editor's members
+    // and children; the memory goes back to the system once that is done.
+    if (m_text.size() >= HeapMemory::kLargeText)
+        QTimer::singleShot(0, [] { HeapMemory::returnFreedMemory(); });
 }
 
 void RichTextBox::setReservedShortcuts(const QList<QKeySequence>& keys) {

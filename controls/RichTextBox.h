@@ -24,6 +24,7 @@ class RichTextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
+    ~RichTextBox() override;
 
     QString Text() const;
     void setText(const QString& text);

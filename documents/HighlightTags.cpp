@@ -4,9 +4,6 @@
 #include "controls/RichTextBox.h"
 
 namespace {
-// From this many characters on, a colouring pass hands what the page no longer needs back.
-constexpr qsizetype kLargeText = 1 << 20;
-
 bool lowerIs(QStringView text, qsizetype at, char16_t ascii) {
     return text[at].toLower().unicode() == ascii;
 }
@@ -69,7 +66,7 @@ void HighlightTags(RichTextBox* box) {
         TagScan scan;
         {
             const QString text = box->documentText();
-            large = text.size() >= kLargeText;
+            large = text.size() >= HeapMemory::kLargeText;
             box->forgetLoadedText();
             scan = scanTags(text);
         }
