@@ -36,8 +36,25 @@ private slots:
         QVERIFY(!splash->imgWinLogo->pixmap().isNull());
         QCOMPARE(modGeneral::mainWindow(), nullptr);
 
+        // While the splash shows, the main window is made ahead but stays out of sight and
+        // unloaded; the timer then loads and shows that same window.
+        const auto mainWindows = [] {
+            QList<frmMain*> found;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* m = qobject_cast<frmMain*>(w))
+                    found << m;
+            return found;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(mainWindows().size(), 1, 1000);
+        frmMain* madeAhead = mainWindows().first();
+        QVERIFY(splash->Timer->isActive());
+        QVERIFY(!madeAhead->isVisible());
+        QVERIFY(madeAhead->childForms().isEmpty());
+        QCOMPARE(modGeneral::mainWindow(), nullptr);
+
         QTRY_VERIFY_WITH_TIMEOUT(modGeneral::mainWindow() != nullptr, 5000);
         frmMain* main = modGeneral::mainWindow();
+        QCOMPARE(main, madeAhead);
         QTRY_VERIFY(main->isVisible());
         QCOMPARE(main->childForms().size(), 1);
         QCOMPARE(qobject_cast<frmDocument*>(main->childForms().first())->Caption(),
@@ -45,11 +62,7 @@ private slots:
 
         // The timer acted once: no second main window ever appears.
         QTest::qWait(1700);
-        int mains = 0;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<frmMain*>(w) && w->isVisible())
-                ++mains;
-        QCOMPARE(mains, 1);
+        QCOMPARE(mainWindows(), QList<frmMain*>{main});
         main->setQuitOnUnload(false);
         delete main;
     }
