@@ -112,17 +112,19 @@ struct OpenTimes {
     double total() const { return loadMs + colourMs + paintMs; }
 };
 
+// As File > Open does it: the tags are scanned as the text goes in, and the pass completed after.
 OpenTimes openColoured(EditorWindow& editor, const QString& path) {
     OpenTimes times;
     const double cpuStart = cpuMs();
     QElapsedTimer timer;
     timer.start();
     QString error;
-    if (!editor.box.LoadFile(path, &error))
+    TagScan scan;
+    if (!loadFileColoured(&editor.box, path, &scan, &error))
         qFatal("load failed: %s", qPrintable(error));
     times.loadMs = double(timer.nsecsElapsed()) / 1e6;
     timer.restart();
-    HighlightTags(&editor.box);
+    applyTagScan(&editor.box, scan);
     times.colourMs = double(timer.nsecsElapsed()) / 1e6;
     timer.restart();
     editor.repaint();

@@ -81,13 +81,20 @@ void RichTextBox::setText(const QString& text) {
     replaceAllText(toDocumentText(text));
 }
 
-void RichTextBox::replaceAllText(const QString& documentText) {
-    // A new text starts without colours. The editor reports the replacement in several steps
-    // (clearing, inserting, resetting formats); it is one change of the text.
+void RichTextBox::replaceAllText(const QString& documentText, const Colouring& colouring) {
+    // A new text starts without colours, or with the ones given for it. The editor reports the
+    // replacement in several steps (clearing, inserting, resetting formats); it is one change of
+    // the text.
     m_colours.clear();
+    LoadColours given;
+    if (colouring) {
+        given = colouring(documentText);
+        m_colours.replaceAll(std::move(given.runs));
+    }
     invalidateColours();
     {
         const QScopedValueRollback<bool> replacing(m_replacingAllText, true);
+        const QScopedValueRollback<int> caret(m_loadCaret, given.selectTo);
         setPlainText(documentText);
     }
     // Read back rather than converted: the editor also breaks lines at characters other than
@@ -97,6 +104,8 @@ void RichTextBox::replaceAllText(const QString& documentText) {
     // not have to read the text back out of the document.
     m_textSnapshot = documentText;
     emit Change();
+    if (given.selectFrom >= 0)
+        selectDocumentRange(given.selectFrom, given.selectTo);
 }
 
 int RichTextBox::toTextPosition(int documentPosition) const {
@@ -295,9 +304,13 @@ bool RichTextBox::readFile(const QString& path, DecodedText* decoded, QString* e
 }
 
 void RichTextBox::loadDecoded(DecodedText decoded) {
+    loadDecoded(std::move(decoded), {});
+}
+
+void RichTextBox::loadDecoded(DecodedText decoded, const Colouring& colouring) {
     m_encoding = decoded.encoding;
     m_fileDeclaration = decoded.declared;
-    replaceAllText(decoded.text); // a change even when the text stays the same
+    replaceAllText(decoded.text, colouring); // a change even when the text stays the same
 }
 
 RichTextBox::PreparedDocument RichTextBox::prepareDocument(const QString& text, QThread* owner) {
@@ -379,6 +392,8 @@ struct FormatWindow : QTextBlockUserData {
 } // namespace
 
 void RichTextBox::onContentsChange(int position, int removed, int added) {
+    if (m_replacingAllText && added > 0 && !m_colours.runs().empty())
+        colourLongLinesBeforeLayout();
     if ((removed == 0 && added == 0) || m_replacingAllText || m_onlyFormatsChange)
         return;
     m_text.apply(document(), position, removed, added);
@@ -399,6 +414,33 @@ void RichTextBox::followEdit(int position, int removed, int added) {
     }
     refreshEditedBlocks(position, position + added);
     emit Change();
+}
+
+void RichTextBox::colourLongLinesBeforeLayout() {
+    // Inside the document's report of a new text, which it lays out right after: the long lines
+    // around where the new text will be shown (at its start, or at the caret the load leaves)
+    // take their colours first and are laid out once.
+    const QTextDocument* doc = document();
+    const int caret = qBound(0, m_loadCaret, doc->characterCount() - 1);
+    const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+    const qreal advance = qMax<qreal>(1, QFontMetricsF(font()).horizontalAdvance(u'x'));
+    const int shownCharacters = int(viewport()->width() / advance) + 1;
+    QTextBlock block = doc->findBlockByNumber(qMax(0, doc->findBlock(caret).blockNumber() - rows));
+    for (int i = 0; i < 2 * rows && block.isValid(); ++i, block = block.next()) {
+        if (block.length() <= kLongBlock)
+            continue;
+        // The view scrolls sideways until the caret is just in view at its right edge.
+        const int caretInBlock = block.contains(caret) ? caret - block.position() : 0;
+        const int shownTo = qMax(caretInBlock, shownCharacters);
+        auto* window = static_cast<FormatWindow*>(block.userData());
+        if (!window) {
+            window = new FormatWindow;
+            block.setUserData(window);
+        }
+        window->from = qMax(0, shownTo - shownCharacters - kWindowMargin);
+        window->to = qMin(block.length() - 1, shownTo + kWindowMargin);
+        formatBlock(block, true); // in that window
+    }
 }
 
 void RichTextBox::refreshEditedBlocks(int from, int to) {
@@ -441,8 +483,15 @@ bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
             windowTo = qMin(window->to, block.length() - 1);
         } else {
             const auto [shownFrom, shownTo] = shownCharacters(block, !afterEdit);
-            windowFrom = qMax(0, shownFrom - kWindowMargin);
-            windowTo = qMin(block.length() - 1, shownTo + kWindowMargin);
+            if (window && shownFrom >= window->from && shownTo <= window->to &&
+                window->to <= block.length() - 1) {
+                // What is shown is still inside the window: the same formats need no new layout.
+                windowFrom = window->from;
+                windowTo = window->to;
+            } else {
+                windowFrom = qMax(0, shownFrom - kWindowMargin);
+                windowTo = qMin(block.length() - 1, shownTo + kWindowMargin);
+            }
         }
         if (!window) {
             window = new FormatWindow;
@@ -453,24 +502,30 @@ bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
     }
 
     QList<QTextLayout::FormatRange> ranges;
-    m_colours.forEachIn(start + windowFrom, start + windowTo,
-                        [&](int from, int to, quint32 colour) {
-                            const auto qcolour = colorFromVB(colour, pal);
-                            if (!qcolour)
-                                return;
-                            QTextLayout::FormatRange range;
-                            range.start = from - start;
-                            range.length = to - from;
-                            if (preeditAt >= 0) {
-                                // The layout's text holds the preedit string at preeditAt.
-                                if (range.start >= preeditAt)
-                                    range.start += preeditLength;
-                                else if (range.start + range.length > preeditAt)
-                                    range.length += preeditLength;
-                            }
-                            range.format.setForeground(*qcolour);
-                            ranges << range;
-                        });
+    m_colours.forEachIn(
+        start + windowFrom, start + windowTo, [&](int from, int to, quint32 colour) {
+            const auto qcolour = colorFromVB(colour, pal);
+            if (!qcolour)
+                return;
+            QTextLayout::FormatRange range;
+            range.start = from - start;
+            range.length = to - from;
+            if (preeditAt >= 0) {
+                // The layout's text holds the preedit string at preeditAt.
+                if (range.start >= preeditAt)
+                    range.start += preeditLength;
+                else if (range.start + range.length > preeditAt)
+                    range.length += preeditLength;
+            }
+            range.format.setForeground(*qcolour);
+            // Touching runs of one colour are one range, however the runs
+            // were cut, so that the same colours give the same formats.
+            if (!ranges.isEmpty() && ranges.last().start + ranges.last().length == range.start &&
+                ranges.last().format == range.format)
+                ranges.last().length += range.length;
+            else
+                ranges << range;
+        });
     if (preeditAt >= 0)
         ranges << m_preeditFormats;
     block.setUserState(m_colourRevision);
@@ -541,11 +596,14 @@ void RichTextBox::applyVisibleColours() {
     const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
     int from = -1;
     int to = -1;
+    bool firstLayout = false;
     QTextBlock block = firstVisibleBlock();
     for (int i = 0; i < rows && block.isValid(); ++i, block = block.next()) {
         if (block.userState() == m_colourRevision)
             continue;
+        const bool laidOut = block.layout()->lineCount() > 0;
         if (formatBlock(block)) {
+            firstLayout = firstLayout || !laidOut;
             if (from < 0)
                 from = block.position();
             to = block.position() + block.length();
@@ -556,7 +614,8 @@ void RichTextBox::applyVisibleColours() {
     // setFormats leaves a pending change in the document, which its next edit would report as
     // part of its own range (and so recolour text it never touched). Hand it to the layout now;
     // the paint under way draws the new formats, so the layout's repaint request is not needed.
-    const QSignalBlocker quiet(document()->documentLayout());
+    // A line laid out here for the first time still reports its width to the scroll bars.
+    const QSignalBlocker quiet(firstLayout ? nullptr : document()->documentLayout());
     const QScopedValueRollback<bool> formats(m_onlyFormatsChange, true);
     document()->markContentsDirty(from, to - from);
 }

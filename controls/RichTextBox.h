@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -52,6 +53,17 @@ public:
     bool SaveFile(const QString& path, QString* errorMessage = nullptr);
     // The last step of LoadFile, for text decoded elsewhere (for instance on another thread).
     void loadDecoded(DecodedText decoded);
+    // loadDecoded with colours: `colouring` gets the text in document positions before the
+    // editor lays any of it out and returns its colours and the range to leave selected, so that
+    // a long line is laid out once, already coloured where it will be shown; colouring it
+    // afterwards lays it out again.
+    struct LoadColours {
+        std::vector<ColourRuns::Run> runs; // in document positions
+        int selectFrom = -1;               // the range selected once the text is in, if any
+        int selectTo = -1;
+    };
+    using Colouring = std::function<LoadColours(const QString& documentText)>;
+    void loadDecoded(DecodedText decoded, const Colouring& colouring);
 
     // A document filled with a text away from any editor, so that a large text can be put in
     // while nothing waits for it; an editor then takes it over with loadPrepared.
@@ -142,7 +154,8 @@ private:
     friend class ColourStep;
     // Colours an undo or redo brings back; they replace the following of its text change.
     void restoreColours(const std::vector<ColourRuns::Run>& runs);
-    void replaceAllText(const QString& documentText);
+    void replaceAllText(const QString& documentText, const Colouring& colouring = {});
+    void colourLongLinesBeforeLayout();
     void onContentsChange(int position, int removed, int added);
     void followEdit(int position, int removed, int added);
     void refreshEditedBlocks(int from, int to);
@@ -161,6 +174,7 @@ private:
     // A block whose userState equals this revision shows the current colours.
     int m_colourRevision = 1;
     bool m_replacingAllText = false;
+    int m_loadCaret = -1;   // while a new text goes in: where the caret will be, if known
     QString m_textSnapshot; // the text as loaded, until the first edit (null otherwise)
     TextChunks m_text;      // the document's text, kept current from every change
     bool m_onlyFormatsChange = false;

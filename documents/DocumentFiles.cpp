@@ -60,9 +60,10 @@ QString boundFile(const frmDocument* document) {
     return numberTitle.match(caption).hasMatch() ? QString() : caption;
 }
 
-bool readDocumentFile(frmDocument* document, const QString& path) {
+bool readDocumentFile(frmDocument* document, const QString& path, TagScan* scan) {
     QString error;
-    if (document->rtfDocument->LoadFile(path, &error))
+    if (scan ? loadFileColoured(document->rtfDocument, path, scan, &error)
+             : document->rtfDocument->LoadFile(path, &error))
         return true;
     MsgBox(error, vbCritical);
     return false;

@@ -9,7 +9,9 @@ class frmDocument;
 struct TagScan;
 
 // Loads the file into the document's editor; false (after the message) when it cannot be read.
-bool readDocumentFile(frmDocument* document, const QString& path);
+// With `scan`, the tags are coloured as the text goes in (see loadFileColoured) and `scan`
+// receives the scan that bindToFile completes the pass with.
+bool readDocumentFile(frmDocument* document, const QString& path, TagScan* scan = nullptr);
 
 enum class SaveOutcome { Saved, Cancelled, Failed };
 

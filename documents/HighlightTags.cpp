@@ -89,3 +89,14 @@ void applyTagScan(RichTextBox* box, const TagScan& scan) {
     box->overlayColourRuns(scan.runs);
     box->selectDocumentRange(scan.lastStart, scan.lastEnd);
 }
+
+bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QString* errorMessage) {
+    DecodedText decoded;
+    if (!box || !RichTextBox::readFile(path, &decoded, errorMessage))
+        return false;
+    box->loadDecoded(std::move(decoded), [scan](const QString& documentText) {
+        *scan = scanTags(documentText);
+        return RichTextBox::LoadColours{scan->runs, scan->lastStart, scan->lastEnd};
+    });
+    return true;
+}

@@ -37,8 +37,9 @@ void openDocumentCommand(frmMain* main, const QString& title, const QString& fil
     }
 
     frmDocument* document = main->NewDocumentWindow();
-    if (readDocumentFile(document, path))
-        bindToFile(document, path);
+    TagScan scan;
+    if (readDocumentFile(document, path, &scan))
+        bindToFile(document, path, &scan);
 }
 
 // Save, Save As and Export have nothing to write unless the active child is a document.
