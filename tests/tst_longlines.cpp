@@ -3,10 +3,12 @@
 // tab stops, right-to-left text, and the input method's preedit text.
 
 #include <QApplication>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyleHints>
 #include <QTextBlock>
 
@@ -188,6 +190,56 @@ private slots:
         box->setCursorWidth(0);
         view.reference->setCursorWidth(0);
         view.compare(view.scrollToCharacter(20000));
+    }
+
+    void openingColoursTheTextAsItGoesIn() {
+        // File > Open colours the tags while the text goes in; the editor ends as the plain load
+        // and a colouring pass leave it, and shows the same.
+        TestEnv env(false);
+        const QString longLine = longTaggedLine(QStringLiteral("Árvíztűrő"), 50000);
+        for (const QString& text : {longLine, QStringLiteral("<p>a</p>\n") + longLine + u'\n',
+                                    QStringLiteral("<b>short</b> page\nno long line <i>")}) {
+            const QString path = env.path(QStringLiteral("page.html"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(text.toUtf8());
+            file.close();
+
+            SideBySide view;
+            RichTextBox* plain = new RichTextBox;
+            view.window.layout()->replaceWidget(view.reference, plain);
+            delete view.reference;
+            view.reference = plain;
+            QCoreApplication::processEvents();
+
+            QVERIFY(plain->LoadFile(path));
+            HighlightTags(plain);
+            QSignalSpy changes(view.box, &RichTextBox::Change);
+            TagScan scan;
+            QVERIFY(loadFileColoured(view.box, path, &scan));
+            QCOMPARE(changes.count(), 1);
+            applyTagScan(view.box, scan);
+
+            QCOMPARE(view.box->documentText(), plain->documentText());
+            QCOMPARE(view.box->colourRuns().runs().size(), plain->colourRuns().runs().size());
+            for (int at = 0; at < view.box->textLength(); at += 7)
+                QCOMPARE(view.box->colourRuns().colourAt(at), plain->colourRuns().colourAt(at));
+            QCOMPARE(view.box->SelStart(), plain->SelStart());
+            QCOMPARE(view.box->SelLength(), plain->SelLength());
+            QVERIFY(!view.box->document()->isUndoAvailable());
+            QVERIFY(!view.box->document()->isModified());
+            QCOMPARE(view.box->encoding().codec, plain->encoding().codec);
+            view.compare(plain->horizontalScrollBar()->value());
+        }
+
+        // A file that cannot be read leaves the editor as it was.
+        TagScan scan;
+        QString error;
+        RichTextBox box;
+        box.setText(QStringLiteral("<p>kept"));
+        QVERIFY(!loadFileColoured(&box, env.path(QStringLiteral("missing.html")), &scan, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(box.Text(), QStringLiteral("<p>kept"));
     }
 };
 
