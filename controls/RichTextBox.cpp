@@ -15,6 +15,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
+#include <thread>
 
 #include "controls/FileErrors.h"
 #include "controls/HeapMemory.h"
@@ -28,6 +29,9 @@ QList<QKeySequence>& reservedShortcuts() {
     static QList<QKeySequence> keys;
     return keys;
 }
+
+// From this many characters on, a load converts its text on a second thread.
+constexpr qsizetype kParallelLoad = 256 * 1024;
 
 QString toDocumentText(QString text) {
     // Any line break the caller uses becomes one editor line break.
@@ -86,26 +90,41 @@ void RichTextBox::replaceAllText(const QString& documentText, const Colouring& c
     // replacement in several steps (clearing, inserting, resetting formats); it is one change of
     // the text.
     m_colours.clear();
-    LoadColours given;
-    if (colouring) {
-        given = colouring(documentText);
-        m_colours.replaceAll(std::move(given.runs));
-    }
-    invalidateColours();
+    m_textSnapshot = QString();
+    std::pair<int, int> selection{-1, -1}; // left selected once the text is in
+    // The editor's pieces of the text are converted from it (its line breaks as the document
+    // stores them), not read back out of the document: on a large page on another thread, while
+    // the text is coloured and the document filled. Until the first edit documentText() is that
+    // one converted copy.
+    TextChunks pieces;
+    // Taken here, the memory comes from this thread's heap, where a load's freed buffers wait.
+    QString storage(documentText.size(), Qt::Uninitialized);
+    const auto convert = [&pieces, &documentText, &storage] {
+        pieces.resetFromPlainText(documentText, std::move(storage));
+    };
     {
-        const QScopedValueRollback<bool> replacing(m_replacingAllText, true);
-        const QScopedValueRollback<int> caret(m_loadCaret, given.selectTo);
-        setPlainText(documentText);
-    }
-    // Read back rather than converted: the editor also breaks lines at characters other than
-    // '\n', and the copy must be the document's text exactly.
-    m_text.reset(document()->toRawText());
-    // Kept (shared, not copied) until the first edit, so that colouring right after a load does
-    // not have to read the text back out of the document.
-    m_textSnapshot = documentText;
+        std::jthread converter;
+        if (documentText.size() >= kParallelLoad)
+            converter = std::jthread(convert);
+        else
+            convert();
+        LoadColours given;
+        if (colouring) {
+            given = colouring(documentText);
+            m_colours.replaceAll(std::move(given.runs));
+        }
+        invalidateColours();
+        {
+            const QScopedValueRollback<bool> replacing(m_replacingAllText, true);
+            const QScopedValueRollback<int> caret(m_loadCaret, given.selectTo);
+            setPlainText(documentText);
+        }
+        selection = {given.selectFrom, given.selectTo};
+    } // the converter is joined here, also when something above failed
+    m_text = std::move(pieces);
     emit Change();
-    if (given.selectFrom >= 0)
-        selectDocumentRange(given.selectFrom, given.selectTo);
+    if (selection.first >= 0)
+        selectDocumentRange(selection.first, selection.second);
 }
 
 int RichTextBox::toTextPosition(int documentPosition) const {

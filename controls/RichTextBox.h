@@ -175,7 +175,7 @@ private:
     int m_colourRevision = 1;
     bool m_replacingAllText = false;
     int m_loadCaret = -1;   // while a new text goes in: where the caret will be, if known
-    QString m_textSnapshot; // the text as loaded, until the first edit (null otherwise)
+    QString m_textSnapshot; // a prepared document's text as put in, until the first edit
     TextChunks m_text;      // the document's text, kept current from every change
     bool m_onlyFormatsChange = false;
     std::optional<std::vector<ColourRuns::Run>> m_restoredColours; // set during an undo or redo

@@ -4,7 +4,10 @@
 #include <QTextDocument>
 
 QString TextSnapshot::joined() const {
-    if (m_chunks.size() == 1)
+    if (m_unchanged)
+        return m_whole;
+    // A lone piece is returned as it is only when it owns its characters.
+    if (m_chunks.size() == 1 && m_whole.isNull())
         return m_chunks.first();
     QString text;
     text.reserve(m_size);
@@ -35,9 +38,46 @@ QList<QString> split(const QString& text) {
 }
 } // namespace
 
-void TextChunks::reset(const QString& text) {
-    m_chunks = split(text);
+void TextChunks::reset(QString text) {
+    m_chunks.clear();
     m_size = text.size();
+    m_unchanged = true;
+    if (m_size <= 2 * ChunkSize) {
+        // One piece, sharing the text the ordinary way.
+        m_whole = QString();
+        if (m_size > 0)
+            m_chunks.append(text);
+        m_unchanged = false; // joined() returns that piece anyway
+        return;
+    }
+    m_whole = std::move(text);
+    const qsizetype count = m_size / ChunkSize;
+    m_chunks.reserve(count);
+    qsizetype from = 0;
+    for (qsizetype i = 1; i <= count; ++i) {
+        const qsizetype to = m_size * i / count;
+        m_chunks.append(QString::fromRawData(m_whole.constData() + from, to - from));
+        from = to;
+    }
+}
+
+void TextChunks::resetFromPlainText(QStringView text, QString storage) {
+    // A CR LF pair is one line break; any other breaking character becomes U+2029 by itself.
+    QString converted = std::move(storage);
+    if (converted.size() < text.size() || !converted.isDetached())
+        converted = QString(text.size(), Qt::Uninitialized);
+    const auto* in = reinterpret_cast<const char16_t*>(text.data());
+    auto* out = reinterpret_cast<char16_t*>(converted.data());
+    qsizetype o = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = in[i];
+        if (c == u'\r' && i + 1 < text.size() && in[i + 1] == u'\n')
+            continue; // the LF that follows makes the line break
+        const bool breaks = c == u'\n' || c == u'\r' || c == 0xFDD0 || c == 0xFDD1;
+        out[o++] = breaks ? char16_t(0x2029) : c;
+    }
+    converted.truncate(o);
+    reset(std::move(converted));
 }
 
 void TextChunks::apply(const QTextDocument* document, int position, int removed, int added) {
@@ -65,6 +105,7 @@ void TextChunks::apply(const QTextDocument* document, int position, int removed,
 void TextChunks::replace(qsizetype position, qsizetype removed, const QString& added) {
     if (removed == 0 && added.isEmpty())
         return;
+    m_unchanged = false;
     // The pieces [first, last] hold the changed range; they are rebuilt around the new text.
     qsizetype first = 0;
     qsizetype firstStart = 0;

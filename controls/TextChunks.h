@@ -12,12 +12,15 @@
 
 class QTextDocument;
 
-// The text at one moment. Any thread may read it; joining it copies the text once.
+// The text at one moment. Any thread may read it; joining it copies the text once, unless it
+// is still the whole text as loaded.
 class TextSnapshot {
 public:
     TextSnapshot() = default;
-    explicit TextSnapshot(QList<QString> chunks, qsizetype size)
-        : m_chunks(std::move(chunks)), m_size(size) {}
+    explicit TextSnapshot(QList<QString> chunks, qsizetype size, QString whole = {},
+                          bool unchanged = false)
+        : m_chunks(std::move(chunks)), m_size(size), m_whole(std::move(whole)),
+          m_unchanged(unchanged) {}
 
     qsizetype size() const { return m_size; }
     QString joined() const;
@@ -25,14 +28,26 @@ public:
 private:
     QList<QString> m_chunks;
     qsizetype m_size = 0;
+    QString m_whole; // the text the unedited pieces point into (they do not own their characters)
+    bool m_unchanged = false;
 };
 
 class TextChunks {
 public:
     static constexpr qsizetype ChunkSize = 4 * 1024;
 
-    // Starts again from the whole text.
-    void reset(const QString& text);
+    // Starts again from the whole text. Its pieces point into `text` rather than copy it.
+    void reset(QString text);
+    // Starts again from a text as an editor keeps it once given as plain text: '\n', '\r', CR LF,
+    // U+2029 and the frame marks U+FDD0 and U+FDD1 each become one U+2029, as the editor breaks
+    // lines there. The same as reset(document->toRawText()) without reading the document back,
+    // so that it can run while the editor is still taking the text in. `storage`, when it is
+    // an unshared string of at least the text's length, receives the converted text: a thread
+    // may fill memory another one took (where that thread's heap keeps it).
+    void resetFromPlainText(QStringView text, QString storage = {});
+    // The whole text while no edit has come since the last reset (null after one), for example
+    // to give an editor the very characters the pieces point into.
+    QString unchangedText() const { return m_unchanged ? m_whole : QString(); }
     // The document's text changed as QTextDocument::contentsChange reports it: the characters
     // from `position` on, `removed` of them before and `added` now. The new ones are read from
     // the document. A report that reaches past the end (the document's last, hidden line break)
@@ -40,7 +55,7 @@ public:
     void apply(const QTextDocument* document, int position, int removed, int added);
 
     qsizetype size() const { return m_size; }
-    TextSnapshot snapshot() const { return TextSnapshot(m_chunks, m_size); }
+    TextSnapshot snapshot() const { return TextSnapshot(m_chunks, m_size, m_whole, m_unchanged); }
     QString joined() const { return snapshot().joined(); }
 
 private:
@@ -48,4 +63,8 @@ private:
 
     QList<QString> m_chunks;
     qsizetype m_size = 0;
+    // The text as last reset, which unedited pieces point into; every snapshot holding such
+    // pieces holds it too, so that they stay valid on any thread.
+    QString m_whole;
+    bool m_unchanged = false;
 };

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include "app/frmMain.h"
+#include "controls/RichTextBox.h"
+#include "documents/HighlightTags.h"
 #include "tests/DocumentTestSupport.h"
 #include "tests/support/TestEnv.h"
 
@@ -177,6 +179,46 @@ private slots:
         runCommand(main, "mnuFileOpenHTML");
         QCOMPARE(activeEditor(main)->SelText(), QStringLiteral("<IMG SRC=a.gif>"));
         QVERIFY(!activeEditor(main)->colourRuns().empty());
+    }
+
+    void largePageColoursAndSelectionAsAColouringPassGivesThem() {
+        // A large page's tags are found on another thread while the editor takes the text in:
+        // text, encoding, colours per character, selection and an empty undo history are what
+        // loading and colouring one after the other give.
+        TestEnv env;
+        QByteArray page = "<html>\r\n";
+        for (int row = 0; page.size() < 600 * 1024; ++row)
+            page += "<tr><td><a href=\"p" + QByteArray::number(row) +
+                    ".html\">T\xE9tel</a></td><td><IMG src=i.gif><br>\xF5\xFB < 3\r\n";
+        page += "</html><b";
+        const QString path = env.path("large.html");
+        QVERIFY(TestEnv::writeFile(path, page));
+        frmMain* main = env.createMainWindow();
+        env.queueFileAnswer(path);
+        runCommand(main, "mnuFileOpenHTML");
+        RichTextBox* opened = activeEditor(main);
+        QCOMPARE(main->activeDocument()->Caption(), native(path));
+        QVERIFY(env.messages.isEmpty());
+        QVERIFY(!opened->document()->isUndoAvailable());
+
+        RichTextBox expected;
+        QVERIFY(expected.LoadFile(path));
+        HighlightTags(&expected);
+        QCOMPARE(opened->Text(), expected.Text());
+        QCOMPARE(opened->encoding(), expected.encoding());
+        QCOMPARE(opened->fileDeclaration(), expected.fileDeclaration());
+        const auto& runs = opened->colourRuns().runs();
+        const auto& expectedRuns = expected.colourRuns().runs();
+        QCOMPARE(runs.size(), expectedRuns.size());
+        QVERIFY(runs.size() > 10000);
+        QVERIFY(std::equal(runs.begin(), runs.end(), expectedRuns.begin(),
+                           [](const ColourRuns::Run& a, const ColourRuns::Run& b) {
+                               return a.start == b.start && a.end == b.end && a.colour == b.colour;
+                           }));
+        QCOMPARE(opened->SelStart(), expected.SelStart());
+        QCOMPARE(opened->SelLength(), expected.SelLength());
+        QCOMPARE(opened->SelText(), QStringLiteral("<b"));
+        QCOMPARE(opened->textSnapshot().joined(), opened->document()->toRawText());
     }
 
     // --- Start-up open ---------------------------------------------------------------------------

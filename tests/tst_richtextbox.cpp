@@ -487,6 +487,78 @@ private slots:
         QCOMPARE(box->textSnapshot().joined(), box->document()->toRawText());
     }
 
+    void piecesOfALoadedTextAreTheDocumentsTextWithoutReadingItBack() {
+        // Every character the editor breaks lines at, alone, in pairs and at the ends, small
+        // and large (a large text is converted on another thread while the document fills).
+        const QString breaks =
+            QStringLiteral("a\r\nb\rc\nd\u2029e\ufdd0f\ufdd1g\u2028h\r\r\n\n\u00a0");
+        for (const qsizetype size :
+             {qsizetype(0), qsizetype(40), 5 * TextChunks::ChunkSize, qsizetype(300 * 1024)}) {
+            QString text = QStringLiteral("\r");
+            while (text.size() < size)
+                text += breaks;
+            text += QStringLiteral("z\r");
+            QTextDocument document;
+            document.setPlainText(text);
+            TextChunks chunks;
+            chunks.resetFromPlainText(text);
+            QCOMPARE(chunks.size(), document.toRawText().size());
+            QCOMPARE(chunks.joined(), document.toRawText());
+
+            TestEnv env(false);
+            Editor editor(false);
+            editor.box->setText(text);
+            QCOMPARE(editor.box->textSnapshot().joined(), editor.box->document()->toRawText());
+            QCOMPARE(editor.box->documentText(), editor.box->document()->toRawText());
+        }
+    }
+
+    void aLargeLoadKeepsOneTextThatEditsAndLaterLoadsLeaveIntact() {
+        TestEnv env(false);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        QString page;
+        for (int line = 0; page.size() < 400 * 1024; ++line)
+            page += QStringLiteral("<p>sor %1 árvíztűrő</p>\r\n").arg(line);
+        const QString path = env.path(QStringLiteral("large.html"));
+        QVERIFY(TestEnv::writeFile(path, page.toUtf8()));
+
+        // The pieces (converted beside the document's filling) are the document's text, and
+        // documentText() gives that very text, not one more copy.
+        QSignalSpy changes(box, &RichTextBox::Change);
+        QVERIFY(box->LoadFile(path));
+        const QString seen = box->documentText();
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(seen, box->document()->toRawText());
+        QCOMPARE(box->textSnapshot().joined().constData(), seen.constData());
+        QCOMPARE(box->encoding().codec, TextEncoding::Codec::Utf8);
+        QVERIFY(!box->document()->isUndoAvailable());
+        QCOMPARE(box->Text(), page);
+
+        // Pieces shared with another thread stay the text of their moment through edits and
+        // through the next load, which replaces the text they point into.
+        const TextSnapshot loaded = box->textSnapshot();
+        QCOMPARE(loaded.joined(), seen);
+        box->selectDocumentRange(200 * 1024, 200 * 1024);
+        QTest::keyClicks(box, QStringLiteral("<i>uj</i>"));
+        box->selectDocumentRange(10, 5000);
+        QTest::keyClick(box, Qt::Key_Delete);
+        const QString edited = box->document()->toRawText();
+        QCOMPARE(box->textSnapshot().joined(), edited);
+        QCOMPARE(box->documentText(), edited);
+        const TextSnapshot afterEdits = box->textSnapshot();
+        box->setText(QStringLiteral("kicsi"));
+        QCOMPARE(loaded.joined(), seen);
+        QCOMPARE(afterEdits.joined(), edited);
+        QCOMPARE(box->textSnapshot().joined(), QStringLiteral("kicsi"));
+
+        // A load that fails leaves everything as it was.
+        QString error;
+        QVERIFY(!box->LoadFile(env.path(QStringLiteral("missing.html")), &error));
+        QCOMPARE(box->textSnapshot().joined(), QStringLiteral("kicsi"));
+        QCOMPARE(box->Text(), QStringLiteral("kicsi"));
+    }
+
     void longLinesCarryColoursWhereverTheyAreShown() {
         TestEnv env(false);
         Editor editor;
