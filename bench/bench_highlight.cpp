@@ -133,7 +133,7 @@ OpenTimes openColoured(EditorWindow& editor, const QString& path) {
         qFatal("load failed: %s", qPrintable(error));
     times.loadMs = double(timer.nsecsElapsed()) / 1e6;
     timer.restart();
-    applyTagScan(&editor.box, scan);
+    applyLoadScan(&editor.box, std::move(scan));
     times.colourMs = double(timer.nsecsElapsed()) / 1e6;
     timer.restart();
     editor.repaint();

@@ -133,10 +133,10 @@ QString askSaveFileName(CommonDialog& dialog, const QString& title, const QStrin
     }
 }
 
-void bindToFile(frmDocument* document, const QString& path, const TagScan* scan) {
+void bindToFile(frmDocument* document, const QString& path, TagScan* scan) {
     document->setCaption(path);
     if (scan)
-        applyTagScan(document->rtfDocument, *scan);
+        applyLoadScan(document->rtfDocument, std::move(*scan));
     else
         HighlightTags(document->rtfDocument);
 }

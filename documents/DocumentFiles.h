@@ -28,8 +28,9 @@ QString askSaveFileName(CommonDialog& dialog, const QString& title, const QStrin
                         const frmDocument* document);
 
 // After a file was read into the window or written from it: the window stands for that file (its
-// caption names it) and its tags are coloured, from `scan` when the text was scanned beforehand.
-void bindToFile(frmDocument* document, const QString& path, const TagScan* scan = nullptr);
+// caption names it) and its tags are coloured, from `scan` when the text was scanned beforehand
+// (the scan is used up).
+void bindToFile(frmDocument* document, const QString& path, TagScan* scan = nullptr);
 
 // After a successful write to `path`: bound to it and coloured as above, and no longer different
 // from the disk, so the recovery journal drops its copy.

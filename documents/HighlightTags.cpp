@@ -90,6 +90,16 @@ void applyTagScan(RichTextBox* box, const TagScan& scan) {
     box->selectDocumentRange(scan.lastStart, scan.lastEnd);
 }
 
+void applyLoadScan(RichTextBox* box, TagScan scan) {
+    if (!box)
+        return;
+    applyTagScan(box, scan);
+    const bool large = box->textLength() >= HeapMemory::kLargeText;
+    scan = TagScan(); // freed before the heap is trimmed
+    if (large)
+        HeapMemory::returnFreedMemory();
+}
+
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QString* errorMessage) {
     DecodedText decoded;
     if (!box || !RichTextBox::readFile(path, &decoded, errorMessage))

@@ -37,6 +37,10 @@ void HighlightTags(RichTextBox* box);
 // The second half of HighlightTags, for a scan made beforehand of exactly the box's text.
 void applyTagScan(RichTextBox* box, const TagScan& scan);
 
+// applyTagScan after an open, using the scan up: a large page then hands back the memory the
+// load and the scan no longer need, as HighlightTags does.
+void applyLoadScan(RichTextBox* box, TagScan scan);
+
 // RichTextBox::LoadFile with the tags coloured as the text goes in, so that the editor lays
 // out a long line once; `scan` receives the scan for applyTagScan, which completes the pass.
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan,
