@@ -451,13 +451,18 @@ int main(int argc, char** argv) {
     setUpApplication(app);
     QTemporaryDir dir;
 
-    // "bench_highlight large" or "bench_highlight oneline" runs only those figures.
+    // "bench_highlight large", "oneline" or "hostile" runs only those figures.
     if (app.arguments().contains(QStringLiteral("large"))) {
         largePageFigures(dir);
         return 0;
     }
     if (app.arguments().contains(QStringLiteral("oneline"))) {
         singleLineFigures(dir);
+        return 0;
+    }
+    if (app.arguments().contains(QStringLiteral("hostile"))) {
+        openFigures(dir, 1 << 20, QStringLiteral("1 MB"), 800);
+        hostileFigures(dir);
         return 0;
     }
     memoryFigures(dir);

@@ -400,7 +400,7 @@ constexpr int kImmediateBlocks = 8;
 
 // A line this long is laid out again whole on every edit (Qt shapes whole paragraphs), so it
 // keeps its shaped glyphs between paints and carries formats only around what is shown.
-constexpr int kLongBlock = 10000;
+constexpr int kLongBlock = RichTextBox::LongLine;
 constexpr int kWindowMargin = 4096; // characters formatted on either side of the shown ones
 
 // The part of a long block that carries formats, relative to the block.

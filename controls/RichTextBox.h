@@ -135,6 +135,8 @@ public:
     static void setReservedShortcuts(const QList<QKeySequence>& keys);
 
     static constexpr qint64 MaximumFileSize = 512ll * 1024 * 1024;
+    // From this length on, a line is laid out whole on every edit and drawn only where shown.
+    static constexpr int LongLine = 10000;
 
 signals:
     // Raised after every change of the text (typed, pasted, loaded, undone), never by colouring.

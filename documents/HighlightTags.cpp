@@ -100,12 +100,34 @@ void applyLoadScan(RichTextBox* box, TagScan scan) {
         HeapMemory::returnFreedMemory();
 }
 
+namespace {
+// Whether the line the view opens on (the first one) or the one it moves to (where the pass
+// leaves the selection) is long.
+bool showsLongLine(const QString& text, qsizetype caret) {
+    const qsizetype firstEnd = text.indexOf(QLatin1Char('\n'));
+    if ((firstEnd < 0 ? text.size() : firstEnd) >= RichTextBox::LongLine)
+        return true;
+    if (caret < 0 || caret > text.size())
+        return false;
+    const qsizetype start = caret == 0 ? 0 : text.lastIndexOf(QLatin1Char('\n'), caret - 1) + 1;
+    qsizetype end = text.indexOf(QLatin1Char('\n'), caret);
+    if (end < 0)
+        end = text.size();
+    return end - start >= RichTextBox::LongLine;
+}
+} // namespace
+
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QString* errorMessage) {
     DecodedText decoded;
     if (!box || !RichTextBox::readFile(path, &decoded, errorMessage))
         return false;
-    box->loadDecoded(std::move(decoded), [scan](const QString& documentText) {
-        *scan = scanTags(documentText);
+    // The scan is of the text exactly as the box takes it in (what HighlightTags would scan).
+    *scan = scanTags(decoded.text);
+    if (!showsLongLine(decoded.text, scan->lastEnd)) {
+        box->loadDecoded(std::move(decoded)); // laid out when shown, after the pass
+        return true;
+    }
+    box->loadDecoded(std::move(decoded), [scan](const QString&) {
         return RichTextBox::LoadColours{scan->runs, scan->lastStart, scan->lastEnd};
     });
     return true;
