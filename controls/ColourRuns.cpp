@@ -103,6 +103,25 @@ void ColourRuns::edit(int pos, int removed, int added) {
 void ColourRuns::overlay(const std::vector<Run>& runs) {
     if (runs.empty())
         return;
+    const auto same = [](const Run& a, const Run& b) {
+        return a.start == b.start && a.end == b.end && a.colour == b.colour;
+    };
+    if (std::equal(m_runs.begin(), m_runs.end(), runs.begin(), runs.end(), same)) {
+        // The same runs again (a page coloured as its text went in): the result is these runs
+        // joined where they touch, made in place rather than in a second copy of them.
+        std::size_t kept = 0;
+        for (const Run& run : m_runs) {
+            if (run.start >= run.end)
+                continue;
+            if (kept > 0 && m_runs[kept - 1].end == run.start &&
+                m_runs[kept - 1].colour == run.colour)
+                m_runs[kept - 1].end = run.end;
+            else
+                m_runs[kept++] = run;
+        }
+        m_runs.resize(kept);
+        return;
+    }
     std::vector<Run> merged;
     merged.reserve(m_runs.size() + runs.size());
     const auto append = [&merged](int start, int end, quint32 colour) {

@@ -373,6 +373,16 @@ private slots:
                             model[i] = top.back().colour;
                         at = end + int(random.bounded(4));
                     }
+                    if (random.bounded(4) == 0) {
+                        // The same runs laid again, as after an open that coloured the text as
+                        // it went in: touching runs of one colour must still end up joined.
+                        for (int i = 0; i < size; ++i)
+                            model[i] = std::nullopt;
+                        for (const ColourRuns::Run& run : top)
+                            for (int i = run.start; i < run.end; ++i)
+                                model[i] = run.colour;
+                        runs.replaceAll(top);
+                    }
                     runs.overlay(top);
                 }
                 }
