@@ -59,9 +59,10 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 RichTextBox::~RichTextBox() {
-    // A large page's text, layouts and colours are freed after this, with the editor's members
-    // and children; the memory goes back to the system once that is done.
-    if (m_text.size() >= HeapMemory::kLargeText)
+    // A very large page's text, layouts and colours are freed after this, with the editor's
+    // members and children; the memory goes back to the system once that is done. Smaller pages
+    // leave theirs in the heap for the next page (the next large colouring pass trims it).
+    if (m_text.size() >= 8 * HeapMemory::kLargeText)
         QTimer::singleShot(0, [] { HeapMemory::returnFreedMemory(); });
 }
 
