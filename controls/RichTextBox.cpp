@@ -442,8 +442,8 @@ void RichTextBox::colourLongLinesBeforeLayout() {
     // take their colours first and are laid out once.
     const QTextDocument* doc = document();
     const int caret = qBound(0, m_loadCaret, doc->characterCount() - 1);
-    const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
-    const qreal advance = qMax<qreal>(1, QFontMetricsF(font()).horizontalAdvance(u'x'));
+    const int rows = shownRows();
+    const qreal advance = characterWidth();
     const int shownCharacters = int(viewport()->width() / advance) + 1;
     QTextBlock block = doc->findBlockByNumber(qMax(0, doc->findBlock(caret).blockNumber() - rows));
     for (int i = 0; i < 2 * rows && block.isValid(); ++i, block = block.next()) {
@@ -568,13 +568,23 @@ std::pair<int, int> RichTextBox::shownCharacters(const QTextBlock& block, bool m
         return {line.xToCursor(left), line.xToCursor(right)};
     }
     // Not laid out yet: a fixed-pitch estimate, which the margin around it absorbs.
-    const qreal advance = qMax<qreal>(1, QFontMetricsF(font()).horizontalAdvance(u'x'));
+    const qreal advance = characterWidth();
     return {qMin(length, int(left / advance)), qMin(length, int(right / advance) + 1)};
+}
+
+int RichTextBox::shownRows() const {
+    // Every shown block is at least one line high, so this many blocks cover the viewport.
+    return viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+}
+
+qreal RichTextBox::characterWidth() const {
+    // The editor's font is fixed-pitch; estimates of what a line shows go by its 'x'.
+    return qMax<qreal>(1, QFontMetricsF(font()).horizontalAdvance(u'x'));
 }
 
 void RichTextBox::checkFormatWindows() {
     // Long lines scrolled sideways past their formatted part get their formats again.
-    const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+    const int rows = shownRows();
     QTextBlock block = firstVisibleBlock();
     bool stale = false;
     for (int i = 0; i < rows && block.isValid(); ++i, block = block.next()) {
@@ -612,8 +622,7 @@ void RichTextBox::resizeEvent(QResizeEvent* event) {
 }
 
 void RichTextBox::applyVisibleColours() {
-    // Every shown block is at least one line high, so this many blocks cover the viewport.
-    const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+    const int rows = shownRows();
     int from = -1;
     int to = -1;
     bool firstLayout = false;
@@ -651,7 +660,7 @@ void RichTextBox::paintEvent(QPaintEvent* event) {
 bool RichTextBox::showsLongLine() const {
     if (lineWrapMode() != NoWrap)
         return false;
-    const int rows = viewport()->height() / qMax(1, fontMetrics().lineSpacing()) + 2;
+    const int rows = shownRows();
     QTextBlock block = firstVisibleBlock();
     for (int i = 0; i < rows && block.isValid(); ++i, block = block.next()) {
         if (block.length() > kLongBlock)

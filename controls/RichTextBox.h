@@ -163,6 +163,8 @@ private:
     void refreshEditedBlocks(int from, int to);
     bool formatBlock(QTextBlock& block, bool afterEdit = false);
     std::pair<int, int> shownCharacters(const QTextBlock& block, bool measure) const;
+    int shownRows() const;        // blocks enough to cover the viewport
+    qreal characterWidth() const; // of the fixed-pitch font
     void checkFormatWindows();
     void applyVisibleColours();
     bool showsLongLine() const;
