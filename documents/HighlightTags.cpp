@@ -61,20 +61,13 @@ void HighlightTags(RichTextBox* box) {
         return;
     // Line breaks count one character here and two in Text(); a tag never starts or ends inside
     // one, so the ranges select the same characters either way.
-    bool large = false;
+    TagScan scan;
     {
-        TagScan scan;
-        {
-            const QString text = box->documentText();
-            large = text.size() >= HeapMemory::kLargeText;
-            box->forgetLoadedText();
-            scan = scanTags(text);
-        }
-        applyTagScan(box, scan);
+        const QString text = box->documentText();
+        box->forgetLoadedText();
+        scan = scanTags(text);
     }
-    // An open or save of a large page leaves its read-back copies and scan freed behind it.
-    if (large)
-        HeapMemory::returnFreedMemory();
+    applyLoadScan(box, std::move(scan));
 }
 
 void applyTagScan(RichTextBox* box, const TagScan& scan) {
@@ -94,6 +87,7 @@ void applyLoadScan(RichTextBox* box, TagScan scan) {
     if (!box)
         return;
     applyTagScan(box, scan);
+    // An open or save of a large page leaves its read-back copies and scan freed behind it.
     const bool large = box->textLength() >= HeapMemory::kLargeText;
     scan = TagScan(); // freed before the heap is trimmed
     if (large)

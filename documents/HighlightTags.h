@@ -37,8 +37,8 @@ void HighlightTags(RichTextBox* box);
 // The second half of HighlightTags, for a scan made beforehand of exactly the box's text.
 void applyTagScan(RichTextBox* box, const TagScan& scan);
 
-// applyTagScan after an open, using the scan up: a large page then hands back the memory the
-// load and the scan no longer need, as HighlightTags does.
+// applyTagScan using the scan up, as every colouring pass ends: a large page then hands back the
+// memory the load or save and the scan no longer need.
 void applyLoadScan(RichTextBox* box, TagScan scan);
 
 // RichTextBox::LoadFile with the tags coloured as the text goes in, so that the editor lays
