@@ -404,6 +404,31 @@ constexpr int kImmediateBlocks = 8;
 constexpr int kLongBlock = RichTextBox::LongLine;
 constexpr int kWindowMargin = 4096; // characters formatted on either side of the shown ones
 
+// Whether a line needs the shaping step to look right in the editor's fixed-pitch font: it does
+// unless every character is one that shaping leaves as it is (Latin, Greek, Cyrillic, symbols,
+// CJK), with no combining mark, joiner, invisible format character or emoji sequence.
+bool needsShaping(QStringView text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x300) {
+            if (u == 0xAD) // the soft hyphen is hidden by shaping
+                return true;
+            continue;
+        }
+        if (c.isMark())
+            return true;
+        const bool plain = (u >= 0x370 && u <= 0x52F) || (u >= 0x1E00 && u <= 0x1FFF) ||
+                           (u >= 0x2010 && u <= 0x2027) || (u >= 0x2030 && u <= 0x205E) ||
+                           (u >= 0x2070 && u <= 0x2BFF) ||
+                           (u >= 0x3000 && u <= 0x9FFF && u != 0x3164) ||
+                           (u >= 0xAC00 && u <= 0xD7A3) || (u >= 0xF900 && u <= 0xFAFF) ||
+                           (u >= 0xFF01 && u <= 0xFFEF && u != 0xFFA0);
+        if (!plain)
+            return true;
+    }
+    return false;
+}
+
 // The part of a long block that carries formats, relative to the block.
 struct FormatWindow : QTextBlockUserData {
     int from = 0;
@@ -522,6 +547,16 @@ bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
     }
 
     QList<QTextLayout::FormatRange> ranges;
+    if (block.length() > kLongBlock && !needsShaping(block.text())) {
+        // The editor's font is fixed-pitch: text without marks or joiners looks the same without
+        // shaping, and a long line laid out without it takes half the time. Scripts that need
+        // shaping keep it (Qt decides that per run).
+        QTextLayout::FormatRange whole;
+        whole.start = 0;
+        whole.length = block.length() - 1 + preeditLength;
+        whole.format.setFontStyleStrategy(QFont::PreferNoShaping);
+        ranges << whole;
+    }
     m_colours.forEachIn(
         start + windowFrom, start + windowTo, [&](int from, int to, quint32 colour) {
             const auto qcolour = colorFromVB(colour, pal);

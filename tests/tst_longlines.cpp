@@ -192,6 +192,56 @@ private slots:
         view.compare(view.scrollToCharacter(20000));
     }
 
+    void longLineLooksAsAShortOne() {
+        // A long line may be laid out without the shaping step where its text does without it;
+        // its glyphs and their places must be the ones a short line of the same text gets. The
+        // tag colours cut both lines into runs at the same places around the words.
+        TestEnv env(false);
+        const QStringList texts{
+            QStringLiteral("Árvíztűrő fi ffl --> != ≤ → Ωμέγα Привет 漢字 ½ € "),
+            QStringLiteral("Árvíztűrő مرحبا بكم שָׁלוֹם ကမ္ဘာ ព្រះ "),
+            QStringLiteral("Árvíztűrő e\u0301 a\u00ADb x\u200By 😀👍🏽 1\uFE0F\u20E3 "),
+        };
+        for (const QString& words : texts) {
+            RichTextBox box;
+            box.resize(600, 200);
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            const QString line = longTaggedLine(words, 40000);
+            box.setText(QStringLiteral("<p>") + words + QStringLiteral("\n") + line);
+            HighlightTags(&box);
+            box.repaint();
+            const QTextBlock shortBlock = box.document()->firstBlock();
+            const QTextBlock longBlock = shortBlock.next();
+            QVERIFY(longBlock.length() > RichTextBox::LongLine);
+            const auto glyphsOf = [](const QTextBlock& block, int from, int length) {
+                QTextLayout* layout = block.layout();
+                if (layout->lineCount() == 0)
+                    block.document()->documentLayout()->blockBoundingRect(block);
+                QList<std::pair<quint32, qreal>> glyphs; // glyph, place from the leftmost one
+                for (const QGlyphRun& run : layout->glyphRuns(from, length)) {
+                    const QList<quint32> indexes = run.glyphIndexes();
+                    const QList<QPointF> places = run.positions();
+                    for (qsizetype i = 0; i < indexes.size(); ++i)
+                        glyphs.append({indexes[i], places[i].x()});
+                }
+                qreal origin = 1e9;
+                for (const auto& glyph : glyphs)
+                    origin = qMin(origin, glyph.second);
+                for (auto& glyph : glyphs)
+                    glyph.second -= origin;
+                std::sort(glyphs.begin(), glyphs.end(), [](const auto& a, const auto& b) {
+                    return a.second < b.second || (a.second == b.second && a.first < b.first);
+                });
+                return glyphs;
+            };
+            const int inLong = int(line.indexOf(words, 20000));
+            QVERIFY(inLong > 0);
+            QCOMPARE(glyphsOf(longBlock, inLong, int(words.size())),
+                     glyphsOf(shortBlock, 3, int(words.size())));
+        }
+    }
+
     void openingColoursTheTextAsItGoesIn() {
         // File > Open colours the tags while the text goes in; the editor ends as the plain load
         // and a colouring pass leave it, and shows the same.

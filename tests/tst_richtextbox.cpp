@@ -582,9 +582,10 @@ private slots:
         editor.paint();
         const QTextLayout* layout = box->document()->firstBlock().layout();
         QVERIFY(layout->cacheEnabled());
-        const auto coversCharacter = [&](int at) {
+        const auto coversCharacter = [&](int at) { // with a colour
             for (const auto& range : layout->formats())
-                if (range.start <= at && at < range.start + range.length)
+                if (range.format.hasProperty(QTextFormat::ForegroundBrush) && range.start <= at &&
+                    at < range.start + range.length)
                     return true;
             return false;
         };
