@@ -28,6 +28,7 @@
 #include "app/modGeneral.h"
 #include "bench/BenchSupport.h"
 #include "browser/WebBrowser.h"
+#include "browser/WebEngineStart.h"
 #include "browser/WebEngineWarmUp.h"
 #include "browser/frmBuiltInBrowser.h"
 #include "controls/Settings.h"
@@ -235,6 +236,9 @@ int main(int argc, char** argv) {
                     pixelsMs >= 0 ? "until its pixels show" : "until loaded");
         std::printf("  the first web view re-created the main window's native window: %s\n",
                     recreated ? "yes" : "no");
+        std::printf("  pages drawn %s\n", WebEngineStart::drawsInSoftware()
+                                              ? "in software (no graphics card for OpenGL)"
+                                              : "through OpenGL");
         if (pixelsMs >= 0) {
             closeShared(main);
             const double laterMs = openSharedWindowPixelsMs(main);

@@ -1,7 +1,11 @@
 #include "browser/WebEngineStart.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QQuickWindow>
 #include <QWebEngineProfile>
 
 #if QT_CONFIG(opengl)
@@ -16,6 +20,8 @@ QT_END_NAMESPACE
 namespace {
 QOpenGLContext* g_standIn = nullptr; // never created: it only tells Qt the place is taken
 QOpenGLContext* g_shared = nullptr;
+bool g_drawingChosen = false;
+bool g_software = false;
 
 void deleteContexts() {
 #if QT_CONFIG(opengl)
@@ -27,9 +33,58 @@ void deleteContexts() {
     delete g_shared;
     g_shared = nullptr;
 }
+// The renderer of the shared context; empty when there is none.
+QByteArray rendererOf(QOpenGLContext* context) {
+#if QT_CONFIG(opengl)
+    if (!context || !context->isValid())
+        return {};
+    QOffscreenSurface surface;
+    surface.setFormat(context->format());
+    surface.create();
+    QByteArray renderer;
+    if (context->makeCurrent(&surface)) {
+        if (const auto* name = context->functions()->glGetString(GL_RENDERER))
+            renderer = QByteArray(reinterpret_cast<const char*>(name));
+        context->doneCurrent();
+    }
+    return renderer;
+#else
+    Q_UNUSED(context);
+    return {};
+#endif
+}
+
+// Before the engine's first page: pages drawn through OpenGL only where a graphics card does it.
+void chooseDrawing() {
+    if (g_drawingChosen)
+        return;
+    g_drawingChosen = true;
+    // A choice the user made for Qt Quick stands.
+    for (const char* name : {"QT_QUICK_BACKEND", "QMLSCENE_DEVICE", "QSG_RHI_BACKEND"})
+        if (!qEnvironmentVariableIsEmpty(name))
+            return;
+    const QByteArray renderer = rendererOf(WebEngineStart::sharedContext());
+    if (renderer.isEmpty() || WebEngineStart::isSoftwareRenderer(renderer)) {
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        g_software = true;
+    }
+}
 } // namespace
 
 namespace WebEngineStart {
+
+bool isSoftwareRenderer(const QByteArray& renderer) {
+    const QByteArray name = renderer.toLower();
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "software rasterizer",
+                                 "swiftshader", "gdi generic", "microsoft basic render"})
+        if (name.contains(software))
+            return true;
+    return false;
+}
+
+bool drawsInSoftware() {
+    return g_software;
+}
 
 void deferGraphics() {
 #if QT_CONFIG(opengl)
@@ -68,6 +123,7 @@ QWebEngineProfile* profile() {
         qt_gl_set_global_share_context(g_shared);
     }
 #endif
+    chooseDrawing();
     return QWebEngineProfile::defaultProfile();
 }
 

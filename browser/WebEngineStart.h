@@ -5,7 +5,12 @@
 // the application object is made, which loads the whole graphics driver before the first window
 // can show; the program holds the place with a stand-in instead and makes the real context when
 // the engine starts (after the main window is up, or at the first browser window).
+//
+// Where that context draws in software (no graphics card, a virtual display), the pages are drawn
+// without OpenGL instead: the engine is no faster through it there, and a window showing a page
+// would have all of its widgets composed through it.
 
+class QByteArray;
 class QOpenGLContext;
 class QWebEngineProfile;
 
@@ -18,4 +23,8 @@ QWebEngineProfile* profile();
 // The shared context the windows and the engine use; the stand-in until profile() is called.
 QOpenGLContext* sharedContext();
 bool graphicsDeferred();
+// Whether pages are drawn without OpenGL (decided by profile()).
+bool drawsInSoftware();
+// Whether an OpenGL renderer (as the driver names it) rasterises on the processor.
+bool isSoftwareRenderer(const QByteArray& renderer);
 } // namespace WebEngineStart

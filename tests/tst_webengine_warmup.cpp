@@ -42,6 +42,38 @@ private slots:
         QVERIFY(!WebEngineStart::graphicsDeferred());
     }
 
+    // Without a graphics card the pages are drawn without OpenGL; either way a page shows.
+    void pagesAreDrawnWithOrWithoutAGraphicsCard() {
+        QVERIFY(WebEngineStart::isSoftwareRenderer("llvmpipe (LLVM 15.0.6, 256 bits)"));
+        QVERIFY(WebEngineStart::isSoftwareRenderer("Software Rasterizer"));
+        QVERIFY(WebEngineStart::isSoftwareRenderer("GDI Generic"));
+        QVERIFY(!WebEngineStart::isSoftwareRenderer("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+        QVERIFY(!WebEngineStart::isSoftwareRenderer("NVIDIA GeForce GTX 1050/PCIe/SSE2"));
+        QVERIFY(!WebEngineStart::isSoftwareRenderer("AMD Radeon RX 580 (radeonsi, polaris10)"));
+
+        QWidget window;
+        window.resize(300, 200);
+        auto* browser = new WebBrowser(&window);
+        browser->resize(300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+            QVERIFY(WebEngineStart::drawsInSoftware()); // no graphics driver at all
+        bool loaded = false;
+        connect(browser, &QWebEngineView::loadFinished, this, [&] { loaded = true; });
+        browser->setHtml(QStringLiteral("<body style='background:#ff0000'></body>"));
+        QTRY_VERIFY_WITH_TIMEOUT(loaded, 20000);
+        const auto mostlyRed = [&] {
+            const QImage shown = browser->grab().toImage();
+            qsizetype red = 0;
+            for (int y = 0; y < shown.height(); y += 4)
+                for (int x = 0; x < shown.width(); x += 4)
+                    red += shown.pixel(x, y) == qRgb(255, 0, 0);
+            return red > qsizetype(shown.width() / 4) * (shown.height() / 4) / 2;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(mostlyRed(), 10000);
+    }
+
     void waitsForAPauseThenStartsTheEngineOutOfSight() {
         TestEnv env;
         SaveSetting(modGeneral::appName(), QStringLiteral("Browser"), QStringLiteral("Home"),

@@ -14,6 +14,7 @@ action="${1:-run}"
 
 build_packages=(build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-translations-l10n qt6-svg-dev
+    qt6-declarative-dev
     qt6-webengine-dev qt6-websockets-dev libmicrohttpd-dev
     libcurl4-openssl-dev qtkeychain-qt6-dev
     fonts-dejavu-core fonts-liberation2)
