@@ -6,6 +6,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
+#include <algorithm>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -41,9 +43,16 @@ void limitCloseShortcut(QMdiSubWindow* child) {
     QMenu* menu = child->systemMenu();
     if (!menu)
         return;
+    // The platform's Close keys differ: Ctrl+F4 and Ctrl+W on some desktops, only Ctrl+W on others.
     const QKeySequence ctrlF4(Qt::CTRL | Qt::Key_F4);
+    QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    closeKeys << ctrlF4;
     for (QAction* action : menu->actions()) {
-        if (!action->isSeparator() && action->shortcuts().contains(ctrlF4)) {
+        if (action->isSeparator())
+            continue;
+        const QList<QKeySequence> keys = action->shortcuts();
+        if (std::any_of(keys.begin(), keys.end(),
+                        [&](const QKeySequence& key) { return closeKeys.contains(key); })) {
             action->setShortcuts({ctrlF4});
             return;
         }

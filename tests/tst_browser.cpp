@@ -5,8 +5,10 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMutex>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -20,6 +22,7 @@
 #include "browser/WebBrowser.h"
 #include "browser/WebEngineStart.h"
 #include "browser/frmBuiltInBrowser.h"
+#include "controls/SystemMenu.h"
 #include "controls/ToolBar.h"
 #include "controls/Twips.h"
 #include "documents/frmDocument.h"
@@ -238,6 +241,46 @@ private slots:
         QTRY_VERIFY(window->cboAddress->hasFocus() || window->cboAddress->lineEdit()->hasFocus());
         QCOMPARE(window->cboAddress->currentText(), site.address("/a"));
         QVERIFY(!QApplication::activePopupWidget());
+    }
+
+    // Desktops give a child window's Close command different keys: Ctrl+F4 and Ctrl+W, or only
+    // Ctrl+W. Either way the window closes with Ctrl+F4 alone and Ctrl+W stays the main menu's.
+    void aChildWindowClosesWithCtrlF4WhateverKeysTheDesktopGives() {
+        const QKeySequence ctrlW(Qt::CTRL | Qt::Key_W);
+        const QKeySequence ctrlF4(Qt::CTRL | Qt::Key_F4);
+        for (const QList<QKeySequence>& given :
+             {QList<QKeySequence>{ctrlF4, ctrlW}, QList<QKeySequence>{ctrlW}}) {
+            QMainWindow main;
+            auto* area = new QMdiArea;
+            main.setCentralWidget(area);
+            QAction* menuCommand = main.addAction(QStringLiteral("Web szerver"));
+            menuCommand->setShortcut(ctrlW);
+            QSignalSpy menuUsed(menuCommand, &QAction::triggered);
+            auto* child = new QMdiSubWindow;
+            auto* inside = new QLineEdit;
+            child->setWidget(inside);
+            area->addSubWindow(child);
+            QAction* close = nullptr;
+            for (QAction* action : child->systemMenu()->actions())
+                if (action->shortcuts().contains(QKeySequence::Close))
+                    close = action;
+            QVERIFY(close);
+            close->setShortcuts(given);
+            limitCloseShortcut(child);
+            main.show();
+            main.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&main));
+            child->show();
+            inside->setFocus();
+            QTRY_VERIFY(inside->hasFocus());
+
+            QTest::keyClick(inside, Qt::Key_W, Qt::ControlModifier);
+            QCOMPARE(menuUsed.size(), 1);
+            QVERIFY(area->subWindowList().contains(child));
+            QTest::keyClick(inside, Qt::Key_F4, Qt::ControlModifier);
+            QTRY_VERIFY(!child->isVisible());
+            QCOMPARE(menuUsed.size(), 1);
+        }
     }
 
     void ctrlWReachesTheModulesMenuFromTheBrowserWindow() {
