@@ -3,6 +3,14 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#if defined(Q_OS_LINUX)
+#include <sys/mman.h>
+#endif
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <system_error>
 
 namespace HeapMemory {
 
@@ -19,6 +27,44 @@ void returnFreedMemory() {
 #if defined(__GLIBC__)
     malloc_trim(0);
 #endif
+}
+
+LargeWork::LargeWork(qsizetype bytes) {
+#if defined(__GLIBC__) && defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
+    // Below the trim threshold a freed block stays in the heap as its free top.
+    constexpr qsizetype kMost = 512 * 1024 * 1024;
+    constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+    bytes = qMin(bytes, kMost);
+    void* block = std::malloc(size_t(bytes));
+    if (!block)
+        return;
+    const auto start = (reinterpret_cast<std::uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
+    const auto end =
+        (reinterpret_cast<std::uintptr_t>(block) + std::uintptr_t(bytes)) & ~(kHugePage - 1);
+    std::free(block);
+    if (end <= start)
+        return;
+    // Large pages where the system gives them on request: one fault for 2 MB instead of 512.
+    madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    // Bringing pages in leaves their contents alone, so the work may already be using them; if the
+    // heap has shrunk meanwhile, the call fails and nothing happens.
+    const auto bringIn = [start, end](std::stop_token stop) {
+        constexpr std::uintptr_t kStep = 8 * 1024 * 1024;
+        for (std::uintptr_t at = start; at < end && !stop.stop_requested(); at += kStep)
+            madvise(reinterpret_cast<void*>(at), std::min(kStep, end - at), MADV_POPULATE_WRITE);
+    };
+    try {
+        m_bringingIn = std::jthread(bringIn);
+    } catch (const std::system_error&) {
+        // No thread to spare: the work brings its pages in itself, as it would anyway.
+    }
+#else
+    Q_UNUSED(bytes);
+#endif
+}
+
+LargeWork::~LargeWork() {
+    m_bringingIn.request_stop();
 }
 
 } // namespace HeapMemory

@@ -7,6 +7,8 @@
 
 #include <QtGlobal>
 
+#include <thread>
+
 namespace HeapMemory {
 // From this many characters on, a page's work frees enough to be worth handing back.
 constexpr qsizetype kLargeText = 1 << 20;
@@ -17,4 +19,18 @@ void keepFreedBlocks();
 // page opened, coloured or closed): what the pages hold stays, what the work needed for a moment
 // goes.
 void returnFreedMemory();
+
+// For the length of a very large piece of work (opening a page of tens of megabytes): the heap
+// grows by about `bytes` at once, and a second thread brings that memory in while this one works,
+// so that the work does not stop at every new page of it.
+class LargeWork {
+public:
+    explicit LargeWork(qsizetype bytes);
+    ~LargeWork();
+    LargeWork(const LargeWork&) = delete;
+    LargeWork& operator=(const LargeWork&) = delete;
+
+private:
+    std::jthread m_bringingIn;
+};
 } // namespace HeapMemory

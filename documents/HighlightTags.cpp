@@ -1,5 +1,9 @@
 #include "documents/HighlightTags.h"
 
+#include <QFileInfo>
+
+#include <optional>
+
 #include "controls/HeapMemory.h"
 #include "controls/RichTextBox.h"
 
@@ -112,6 +116,13 @@ bool showsLongLine(const QString& text, qsizetype caret) {
 } // namespace
 
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QString* errorMessage) {
+    // A very large page: its memory is brought in ahead while the file is read and taken in
+    // (the text, the editor's document and the colours come to about seven times the file).
+    constexpr qint64 kLargeFile = 16 * 1024 * 1024;
+    const qint64 fileSize = QFileInfo(path).size(); // only an estimate: the read bounds itself
+    std::optional<HeapMemory::LargeWork> large;
+    if (box && fileSize >= kLargeFile)
+        large.emplace(qsizetype(qMin<qint64>(fileSize, RichTextBox::MaximumFileSize)) * 7);
     DecodedText decoded;
     if (!box || !RichTextBox::readFile(path, &decoded, errorMessage))
         return false;

@@ -1,0 +1,70 @@
+// Memory brought in ahead of a very large piece of work: what the work already holds in it stays
+// as written, and a page large enough to use it opens whole, coloured as a plain open colours it.
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include "controls/HeapMemory.h"
+#include "controls/RichTextBox.h"
+#include "documents/HighlightTags.h"
+#include "tests/support/TestEnv.h"
+
+#include <memory>
+#include <vector>
+
+class HeapMemoryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void whatTheWorkHoldsStaysAsWritten() {
+        // Blocks taken and written while the second thread is still bringing their pages in.
+        std::vector<std::unique_ptr<quint32[]>> blocks;
+        constexpr int kBlocks = 3000;
+        constexpr int kWords = 8192; // 32 KB each, about 96 MB in all
+        {
+            HeapMemory::LargeWork work(128 * 1024 * 1024);
+            for (int i = 0; i < kBlocks; ++i) {
+                blocks.push_back(std::make_unique<quint32[]>(kWords));
+                for (int w = 0; w < kWords; ++w)
+                    blocks.back()[w] = quint32(i) * 2654435761u + quint32(w);
+            }
+        }
+        for (int i = 0; i < kBlocks; ++i)
+            for (int w = 0; w < kWords; w += 97)
+                QCOMPARE(blocks[i][w], quint32(i) * 2654435761u + quint32(w));
+    }
+
+    void aVeryLargePageOpensWholeAndColoured() {
+        TestEnv env(false);
+        QByteArray page;
+        page.reserve(17 * 1024 * 1024 + 100);
+        QRandomGenerator random(11);
+        while (page.size() < 17 * 1024 * 1024) {
+            page += "<tr><td class=\"c" + QByteArray::number(random.bounded(1000)) +
+                    "\">árvíztűrő tükörfúrógép</td><a href=\"x\">link</a><br>\r\n";
+        }
+        const QString path = env.path(QStringLiteral("large.html"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(page), page.size());
+        file.close();
+
+        RichTextBox plain;
+        QVERIFY(plain.LoadFile(path));
+        HighlightTags(&plain);
+
+        RichTextBox box;
+        TagScan scan;
+        QVERIFY(loadFileColoured(&box, path, &scan));
+        applyTagScan(&box, scan);
+        QCOMPARE(box.documentText(), plain.documentText());
+        QCOMPARE(box.Text().toUtf8(), page);
+        QCOMPARE(box.colourRuns().runs().size(), plain.colourRuns().runs().size());
+        for (int at = 0; at < box.textLength(); at += 4099)
+            QCOMPARE(box.colourRuns().colourAt(at), plain.colourRuns().colourAt(at));
+        QCOMPARE(box.SelStart(), plain.SelStart());
+        QCOMPARE(box.SelLength(), plain.SelLength());
+    }
+};
+
+WEBRIX_TEST_MAIN(HeapMemoryTest)
+#include "tst_heapmemory.moc"
