@@ -98,10 +98,7 @@ void applyLoadScan(RichTextBox* box, TagScan scan) {
         HeapMemory::returnFreedMemory();
 }
 
-namespace {
-// Whether the line the view opens on (the first one) or the one it moves to (where the pass
-// leaves the selection) is long.
-bool showsLongLine(const QString& text, qsizetype caret) {
+bool opensOnLongLine(const QString& text, qsizetype caret) {
     const qsizetype firstEnd = text.indexOf(QLatin1Char('\n'));
     if ((firstEnd < 0 ? text.size() : firstEnd) >= RichTextBox::LongLine)
         return true;
@@ -113,7 +110,6 @@ bool showsLongLine(const QString& text, qsizetype caret) {
         end = text.size();
     return end - start >= RichTextBox::LongLine;
 }
-} // namespace
 
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QString* errorMessage) {
     // A very large page: its memory is brought in ahead while the file is read and taken in
@@ -128,12 +124,16 @@ bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QStr
         return false;
     // The scan is of the text exactly as the box takes it in (what HighlightTags would scan).
     *scan = scanTags(decoded.text);
-    if (!showsLongLine(decoded.text, scan->lastEnd)) {
-        box->loadDecoded(std::move(decoded)); // laid out when shown, after the pass
-        return true;
-    }
-    box->loadDecoded(std::move(decoded), [scan](const QString&) {
-        return RichTextBox::LoadColours{scan->runs, scan->lastStart, scan->lastEnd};
-    });
+    loadDecodedColoured(box, std::move(decoded), *scan);
     return true;
+}
+
+void loadDecodedColoured(RichTextBox* box, DecodedText decoded, const TagScan& scan) {
+    if (!opensOnLongLine(decoded.text, scan.lastEnd)) {
+        box->loadDecoded(std::move(decoded)); // laid out when shown, after the pass
+        return;
+    }
+    box->loadDecoded(std::move(decoded), [&scan](const QString&) {
+        return RichTextBox::LoadColours{scan.runs, scan.lastStart, scan.lastEnd};
+    });
 }

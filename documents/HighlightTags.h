@@ -2,6 +2,7 @@
 // Colours the tags of one document editor.
 
 #include "controls/ColourRuns.h"
+#include "controls/TextFileCodec.h"
 
 #include <QStringView>
 #include <vector>
@@ -45,3 +46,11 @@ void applyLoadScan(RichTextBox* box, TagScan scan);
 // out a long line once; `scan` receives the scan for applyTagScan, which completes the pass.
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan,
                       QString* errorMessage = nullptr);
+
+// The load of loadFileColoured, for a text already read and scanned (`scan` is of exactly that
+// text, and stays the caller's for applyTagScan).
+void loadDecodedColoured(RichTextBox* box, DecodedText decoded, const TagScan& scan);
+
+// Whether the view opens on a long line of `text`: its first line, or the one the colouring pass
+// leaves the selection in (`caret`, -1 for none).
+bool opensOnLongLine(const QString& text, qsizetype caret);

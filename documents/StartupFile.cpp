@@ -59,6 +59,10 @@ void prepare(const QString& path) {
         if (!result.read)
             return;
         result.scan = scanTags(result.decoded.text);
+        // A page that opens on a long line is coloured as it goes in, so that its line is laid
+        // out once (as File > Open does); the load fills the document then.
+        if (opensOnLongLine(result.decoded.text, result.scan.lastEnd))
+            return;
         // Filling the editor's document is the larger part of a large page's load.
         result.document = RichTextBox::prepareDocument(result.decoded.text, editorThread);
         result.decoded.text = QString(); // the document holds it now
@@ -90,8 +94,11 @@ bool readDocumentFile(frmDocument* document, const QString& path, std::optional<
         MsgBox(prepared->errorMessage, vbCritical);
         return false;
     }
-    document->rtfDocument->loadPrepared(std::move(prepared->decoded),
-                                        std::move(prepared->document));
+    if (prepared->document.document)
+        document->rtfDocument->loadPrepared(std::move(prepared->decoded),
+                                            std::move(prepared->document));
+    else
+        loadDecodedColoured(document->rtfDocument, std::move(prepared->decoded), prepared->scan);
     *scan = std::move(prepared->scan);
     return true;
 }

@@ -23,7 +23,8 @@ struct Prepared {
     QString errorMessage; // when not read: what the open would say
     DecodedText decoded;  // its text is left out once it is in `document`
     TagScan scan;
-    // The editor's document, already filled with the text.
+    // The editor's document, already filled with the text; none for a page that opens on a long
+    // line (its text stays in `decoded`).
     RichTextBox::PreparedDocument document;
 };
 
