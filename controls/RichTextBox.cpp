@@ -548,9 +548,8 @@ bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
 
     QList<QTextLayout::FormatRange> ranges;
     if (block.length() > kLongBlock && !needsShaping(block.text())) {
-        // The editor's font is fixed-pitch: text without marks or joiners looks the same without
-        // shaping, and a long line laid out without it takes half the time. Scripts that need
-        // shaping keep it (Qt decides that per run).
+        // The editor's font is fixed-pitch: text that needsShaping finds plain looks the same
+        // without shaping, and a long line laid out without it takes half the time.
         QTextLayout::FormatRange whole;
         whole.start = 0;
         whole.length = block.length() - 1 + preeditLength;
