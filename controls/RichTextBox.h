@@ -157,6 +157,7 @@ private:
     // Colours an undo or redo brings back; they replace the following of its text change.
     void restoreColours(const std::vector<ColourRuns::Run>& runs);
     void replaceAllText(const QString& documentText, const Colouring& colouring = {});
+    void fillDocument(const QString& documentText);
     void colourLongLinesBeforeLayout();
     void onContentsChange(int position, int removed, int added);
     void followEdit(int position, int removed, int added);

@@ -125,6 +125,54 @@ private slots:
         QCOMPARE(box->SelLength(), 0);
     }
 
+    void aNewTextStartsAfreshAtItsTop() {
+        // A text put in after editing: nothing of the old caret, selection, view, undo history
+        // or modified state is left over.
+        TestEnv env(true);
+        Editor editor;
+        RichTextBox* box = editor.box;
+        QString old;
+        for (int line = 0; line < 300; ++line)
+            old += QStringLiteral("<p>régi sor %1 ").arg(line) + QString(200, u'x') +
+                   QStringLiteral("</p>\r\n");
+        old.chop(2); // the caret ends a long line
+        box->setText(old);
+        box->moveCursor(QTextCursor::End);
+        QTest::keyClicks(box, QStringLiteral("<b>uj"));
+        box->setSelStart(box->textLength() - 3);
+        box->setSelLength(3);
+        editor.paint();
+        QVERIFY(box->verticalScrollBar()->value() > 0);
+        QVERIFY(box->horizontalScrollBar()->value() > 0);
+        QVERIFY(box->document()->isModified());
+        QVERIFY(box->document()->isUndoAvailable());
+
+        QSignalSpy modified(box->document(), &QTextDocument::modificationChanged);
+        const QString page = QStringLiteral("<html>\r\n<body>Árvíztűrő</body>\r\n</html>");
+        box->setText(page);
+        editor.paint();
+        QCOMPARE(box->Text(), page);
+        QCOMPARE(box->SelStart(), 0);
+        QCOMPARE(box->SelLength(), 0);
+        QCOMPARE(box->verticalScrollBar()->value(), 0);
+        QCOMPARE(box->horizontalScrollBar()->value(), 0);
+        QVERIFY(!box->document()->isModified());
+        QVERIFY(!modified.isEmpty());
+        QCOMPARE(modified.last().at(0).toBool(), false); // what the journal follows
+        QVERIFY(!box->document()->isUndoAvailable());
+        QVERIFY(!box->document()->isRedoAvailable());
+        QVERIFY(box->textCursor().charFormat().foreground().style() == Qt::NoBrush);
+
+        // Typing goes in at the top and is one step to undo, back to the text as put in.
+        QTest::keyClicks(box, QStringLiteral("x"));
+        QCOMPARE(box->Text(), QStringLiteral("x") + page);
+        QVERIFY(box->document()->isModified());
+        box->document()->undo();
+        QCOMPARE(box->Text(), page);
+        QVERIFY(!box->document()->isModified());
+        QVERIFY(!box->document()->isUndoAvailable());
+    }
+
     void selTextReplacesOrInsertsPlainTextAndLeavesTheCaretAfterIt() {
         TestEnv env(false);
         Editor editor(false);
