@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QWidget>
 
+#include "controls/ModalDialog.h"
 #include "controls/Twips.h"
 
 namespace {
@@ -70,7 +71,7 @@ bool CommonDialog::showFileDialog(Kind kind) {
         dialog.setNameFilters(nameFilters);
     }
     FileName.clear();
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (execModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     FileName = dialog.selectedFiles().constFirst();
     return !FileName.isEmpty();
@@ -86,7 +87,7 @@ bool CommonDialog::ShowColor() {
     dialog.setAccessibleName(DialogTitle);
     if (const auto start = colorFromVB(Color, dialog.palette()))
         dialog.setCurrentColor(*start);
-    if (dialog.exec() != QDialog::Accepted)
+    if (execModal(dialog) != QDialog::Accepted)
         return false;
     Color = vbFromColor(dialog.selectedColor());
     return true;

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "controls/ModalDialog.h"
+
 namespace {
 MsgBoxHook& hookSlot() {
     static MsgBoxHook hook;
@@ -106,9 +108,9 @@ int MsgBox(const QString& prompt, int style, const QString& title, QWidget* owne
     if ((style & 0x0F) == vbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton((style & vbDefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
-        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+        return execModal(box) == QMessageBox::Yes ? vbYes : vbNo;
     }
     box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    execModal(box);
     return vbOK;
 }

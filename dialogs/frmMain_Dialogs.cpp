@@ -1,6 +1,7 @@
 // The options dialog, the About box and the module commands of the main window.
 
 #include "app/frmMain.h"
+#include "controls/ModalDialog.h"
 #include "dialogs/ModuleLauncher.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmProgramOptions.h"
@@ -8,13 +9,13 @@
 void frmMain::mnuOptionsProgram_Click() {
     // Every opening is a fresh dialog, so it always starts from the stored settings.
     frmProgramOptions dialog(this);
-    dialog.exec();
+    execModal(dialog);
 }
 
 void frmMain::mnuHelpAbout_Click() {
     frmAbout dialog(this);
     connect(&dialog, &frmAbout::linkRequested, this, &frmMain::openLinkWindow);
-    dialog.exec();
+    execModal(dialog);
 }
 
 void frmMain::mnuModulesWebServer_Click() {

@@ -16,6 +16,8 @@
 
 #include "app/frmMain.h"
 #include "app/modGeneral.h"
+#include "controls/CommonDialog.h"
+#include "controls/MsgBox.h"
 #include "controls/RichTextBox.h"
 #include "controls/StatusBar.h"
 #include "controls/ToolBar.h"
@@ -411,6 +413,46 @@ private slots:
             QCOMPARE(triggered.size(), 1);
         }
         QCOMPARE(main->childForms().size(), 2);
+    }
+
+    void keysReachTheEditorAgainAfterADialog() {
+        // The dialogs here really open and are closed as a person would; keys typed afterwards
+        // go into the document, also where no window manager hands the focus back.
+        TestEnv env;
+        frmMain* main = env.createMainWindow();
+        RichTextBox* editor = document(main, 0)->rtfDocument;
+        main->activateWindow();
+        editor->setFocus();
+        QTRY_VERIFY(editor->hasFocus());
+        setMsgBoxHook({});
+        CommonDialog::setTestHook({});
+
+        const auto closeNextDialog = [] {
+            QTimer::singleShot(0, [] {
+                QWidget* dialog = QApplication::activeModalWidget();
+                QVERIFY(dialog);
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            });
+        };
+        closeNextDialog();
+        MsgBox(QStringLiteral("Üzenet"), vbOKOnly, QStringLiteral("Tarvelon's Webrix"), main);
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(main));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(editor));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("a"));
+
+        closeNextDialog();
+        main->menuItem("mnuHelpAbout")->trigger();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(main));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(editor));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("b"));
+
+        closeNextDialog();
+        CommonDialog files(main);
+        QVERIFY(!files.ShowOpen());
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(main));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(editor));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("c"));
+        QCOMPARE(editor->Text(), QStringLiteral("abc"));
     }
 
     void viewTogglesShowAndHideBars() {
