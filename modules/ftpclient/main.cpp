@@ -1,3 +1,4 @@
+#include "shared/dialogfocus.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    modules::returnFocusAfterDialogs(app);
     QApplication::setOrganizationName(QStringLiteral("Webrix"));
     QApplication::setApplicationName(QStringLiteral("FTPClient"));
     // Qt's own texts (file list headers, standard buttons) in Hungarian like the rest.

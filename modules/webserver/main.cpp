@@ -2,6 +2,7 @@
 // window; the options below serve a folder straight away, with or without the window.
 #include "folderserver.h"
 #include "serverwindow.h"
+#include "shared/dialogfocus.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    modules::returnFocusAfterDialogs(app);
     const Options options = parseOptions(app);
     webserver::ServerWindow window;
     if (!options.folder.isEmpty()) {

@@ -2,7 +2,9 @@
 #include "folderserver.h"
 #include "httptestclient.h"
 #include "serverwindow.h"
+#include "shared/dialogfocus.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -17,6 +19,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using webserver::ServerWindow;
 
@@ -63,6 +66,7 @@ private slots:
     void busyPortOffersAFreeOne();
     void missingFolderIsExplained();
     void localNetworkIsAnExplicitChoice();
+    void keysReachTheWindowAgainAfterAMessage();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -214,6 +218,29 @@ void WebServerWindowTest::localNetworkIsAnExplicitChoice() {
     // The choice is not remembered: the next start is local-only again.
     ServerWindow window;
     QVERIFY(!window.findChild<QCheckBox*>("lanCheck")->isChecked());
+}
+
+void WebServerWindowTest::keysReachTheWindowAgainAfterAMessage() {
+    // A real message box, closed with Escape as a person would: keys typed afterwards go to the
+    // window again, also where no window manager hands the focus back.
+    modules::returnFocusAfterDialogs(*qApp);
+    ServerWindow window;
+    window.setFolder(m_site.filePath("gone"));
+    window.setPort(freePort());
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* folder = window.findChild<QLineEdit*>();
+    QVERIFY(folder);
+    folder->setFocus();
+    QTimer::singleShot(0, [] {
+        QWidget* message = QApplication::activeModalWidget();
+        QVERIFY(message);
+        QTest::keyClick(message, Qt::Key_Escape);
+    });
+    QVERIFY(!window.startServing());
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&window));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(folder));
 }
 
 QTEST_MAIN(WebServerWindowTest)
