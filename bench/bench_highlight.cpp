@@ -229,6 +229,23 @@ void memoryFigures(const QTemporaryDir& dir) {
                  QStringLiteral("%1 colour runs").arg(editor.box.colourRuns().runs().size()));
 }
 
+// Five keys typed at the caret of a bare QPlainTextEdit (the baselines), each until the editor is
+// idle again; prints the mean.
+void printPlainKeys(QPlainTextEdit& plain, const QString& label) {
+    constexpr int kKeys = 5;
+    const double cpuStart = cpuMs();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < kKeys; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QCoreApplication::sendEvent(&plain, &press);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+    bench::print(label, double(timer.nsecsElapsed()) / 1e6 / kKeys, "ms",
+                 cpuNote((cpuMs() - cpuStart) / kKeys));
+}
+
 QString keyNote(double worst, double paints, double cpu, double target) {
     return QStringLiteral("worst %1 ms, %2 paints a key, %3; %4")
         .arg(worst, 0, 'f', 1)
@@ -295,18 +312,8 @@ void singleLineFigures(const QTemporaryDir& dir) {
         cursor.setPosition(2000);
         plain.setTextCursor(cursor);
         plain.viewport()->repaint();
-        const double cpuStart = cpuMs();
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < 5; ++i) {
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-            QCoreApplication::sendEvent(&plain, &press);
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
-        }
-        bench::print(QStringLiteral("1 MB one line, QPlainTextEdit alone: typed key (baseline)"),
-                     double(timer.nsecsElapsed()) / 1e6 / 5, "ms",
-                     cpuNote((cpuMs() - cpuStart) / 5));
+        printPlainKeys(plain,
+                       QStringLiteral("1 MB one line, QPlainTextEdit alone: typed key (baseline)"));
     }
     EditorWindow editor;
     const OpenTimes open = openColoured(editor, path);
@@ -405,18 +412,8 @@ void largePageFigures(const QTemporaryDir& dir) {
                 plain.setTextCursor(cursor);
                 plain.centerCursor();
                 plain.viewport()->repaint();
-                const double cpuStart = cpuMs();
-                timer.restart();
-                for (int i = 0; i < 5; ++i) {
-                    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier,
-                                    QStringLiteral("x"));
-                    QCoreApplication::sendEvent(&plain, &press);
-                    QCoreApplication::sendPostedEvents();
-                    QCoreApplication::processEvents();
-                }
-                bench::print(QStringLiteral("50 MB QPlainTextEdit alone: typed key (baseline)"),
-                             double(timer.nsecsElapsed()) / 1e6 / 5, "ms",
-                             cpuNote((cpuMs() - cpuStart) / 5));
+                printPlainKeys(plain,
+                               QStringLiteral("50 MB QPlainTextEdit alone: typed key (baseline)"));
             }
         }
         QCoreApplication::processEvents(); // a closed editor's memory goes back

@@ -9,7 +9,6 @@
 #include <QDialog>
 #include <QEvent>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 
 namespace modules {
