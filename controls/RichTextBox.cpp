@@ -95,11 +95,10 @@ void RichTextBox::replaceAllText(const QString& documentText, const Colouring& c
     std::pair<int, int> selection{-1, -1}; // left selected once the text is in
     // The editor's pieces of the text are converted from it (its line breaks as the document
     // stores them), not read back out of the document: on a large page on another thread, while
-    // the text is coloured and the document filled. Until the first edit documentText() is that
-    // one converted copy.
+    // the text is coloured and the document filled.
     TextChunks pieces;
     // Taken here, the memory comes from this thread's heap, where a load's freed buffers wait.
-    QString storage(documentText.size(), Qt::Uninitialized);
+    QByteArray storage(documentText.size(), Qt::Uninitialized);
     const auto convert = [&pieces, &documentText, &storage] {
         pieces.resetFromPlainText(documentText, std::move(storage));
     };

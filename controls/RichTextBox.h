@@ -107,8 +107,8 @@ public:
     // The same text as documentText(), taken in constant time: pieces shared with the editor,
     // which any thread may join. For work off the user-interface thread on large pages.
     TextSnapshot textSnapshot() const { return m_text.snapshot(); }
-    // Lets go of the text kept from the last load for the colouring that follows it, so that the
-    // document holds the only copy; documentText() then reads it back from the document.
+    // Lets go of the text kept from the last load for the colouring that follows it;
+    // documentText() then joins the editor's pieces of the text.
     void forgetLoadedText();
     // Selects [start, end) given in document positions; the caret ends at `end`.
     void selectDocumentRange(int start, int end);

@@ -571,6 +571,52 @@ private slots:
         }
     }
 
+    void aTextOfManyDifferentCharactersKeepsThemWhole() {
+        // Up to 256 different characters go one byte each; the 257th, wherever it first comes,
+        // keeps the whole text at its own width. Edits in either kind of piece keep the text.
+        QString latin;
+        for (char16_t c = 0x20; c < 0x7f; ++c)
+            latin += QChar(c);
+        QString many; // 300 ideographs, the break characters among them
+        for (char16_t c = 0x4e00; c < 0x4e00 + 300; ++c)
+            many += QChar(c) + QStringLiteral("\r\n");
+        const QString exactly256 = latin + QStringLiteral("\n") + many.left(3 * (256 - 96));
+        QString page;
+        while (page.size() < 300 * 1024)
+            page += latin + QStringLiteral("\r\n");
+        for (const auto& [text, narrow] :
+             {std::pair{page + exactly256, true}, std::pair{page + many, false},
+              std::pair{many + page, false}}) {
+            QTextDocument document;
+            document.setPlainText(text);
+            const QString raw = document.toRawText();
+            TextChunks chunks;
+            chunks.resetFromPlainText(text);
+            QCOMPARE(chunks.joined(), raw);
+            QCOMPARE(chunks.snapshot().storedBytes(), raw.size() * (narrow ? 1 : 2));
+
+            TestEnv env(false);
+            Editor editor(false);
+            RichTextBox* box = editor.box;
+            box->setText(text);
+            QCOMPARE(box->textSnapshot().storedBytes(), raw.size() * (narrow ? 1 : 2));
+            const TextSnapshot loaded = box->textSnapshot();
+            // An ideograph typed into the one-byte pieces, text cut across two pieces, and the
+            // end of the text replaced.
+            box->selectDocumentRange(5000, 5000);
+            box->setSelText(QStringLiteral("\u4e00\u9fa5ő"));
+            QTest::keyClicks(box, QStringLiteral("ab"));
+            box->selectDocumentRange(8000, 8000 + int(TextChunks::ChunkSize));
+            QTest::keyClick(box, Qt::Key_Delete);
+            const int length = box->document()->characterCount() - 1;
+            box->selectDocumentRange(length - 10, length);
+            box->setSelText(QStringLiteral("vége\r\n"));
+            QCOMPARE(box->textSnapshot().joined(), box->document()->toRawText());
+            QCOMPARE(box->documentText(), box->document()->toRawText());
+            QCOMPARE(loaded.joined(), raw); // a snapshot keeps its moment
+        }
+    }
+
     void aLargeLoadKeepsOneTextThatEditsAndLaterLoadsLeaveIntact() {
         TestEnv env(false);
         Editor editor;
@@ -581,14 +627,14 @@ private slots:
         const QString path = env.path(QStringLiteral("large.html"));
         QVERIFY(TestEnv::writeFile(path, page.toUtf8()));
 
-        // The pieces (converted beside the document's filling) are the document's text, and
-        // documentText() gives that very text, not one more copy.
+        // The pieces (converted beside the document's filling) are the document's text, kept at
+        // one byte a character: beside the document's own copy, half a copy more.
         QSignalSpy changes(box, &RichTextBox::Change);
         QVERIFY(box->LoadFile(path));
         const QString seen = box->documentText();
         QCOMPARE(changes.size(), 1);
         QCOMPARE(seen, box->document()->toRawText());
-        QCOMPARE(box->textSnapshot().joined().constData(), seen.constData());
+        QCOMPARE(box->textSnapshot().storedBytes(), seen.size());
         QCOMPARE(box->encoding().codec, TextEncoding::Codec::Utf8);
         QVERIFY(!box->document()->isUndoAvailable());
         QCOMPARE(box->Text(), page);
