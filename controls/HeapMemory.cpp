@@ -5,6 +5,7 @@
 #endif
 #if defined(Q_OS_LINUX)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -26,6 +27,31 @@ void keepFreedBlocks() {
 void returnFreedMemory() {
 #if defined(__GLIBC__)
     malloc_trim(0);
+#endif
+}
+
+void bringIn(void* data, qsizetype bytes) {
+#if defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
+    constexpr qsizetype kWorthIt = 4 * 1024 * 1024;
+    constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+    if (!data || bytes < kWorthIt)
+        return;
+    const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE) > 0 ? sysconf(_SC_PAGESIZE) : 4096);
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const auto end = begin + std::uintptr_t(bytes);
+    const auto hugeStart = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const auto hugeEnd = end & ~(kHugePage - 1);
+    if (hugeEnd > hugeStart)
+        madvise(reinterpret_cast<void*>(hugeStart), hugeEnd - hugeStart, MADV_HUGEPAGE);
+    // Only whole pages of the buffer: the ones at its ends may hold other memory in use, which
+    // bringing in would not harm, but there is no need to.
+    const auto pagesStart = (begin + page - 1) & ~(page - 1);
+    const auto pagesEnd = end & ~(page - 1);
+    if (pagesEnd > pagesStart)
+        madvise(reinterpret_cast<void*>(pagesStart), pagesEnd - pagesStart, MADV_POPULATE_WRITE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(bytes);
 #endif
 }
 

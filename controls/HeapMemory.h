@@ -20,6 +20,12 @@ void keepFreedBlocks();
 // goes.
 void returnFreedMemory();
 
+// Before a large buffer of ours is written all over (a file read into it, a text decoded into
+// it): its pages come in at once, as large pages where the system gives them, instead of one
+// fault at a time, which is most of what filling fresh memory costs. What the buffer already
+// holds stays. Does nothing for small buffers or where the system cannot do it.
+void bringIn(void* data, qsizetype bytes);
+
 // For the length of a very large piece of work (opening a page of tens of megabytes): the heap
 // grows by about `bytes` at once, and a second thread brings that memory in while this one works,
 // so that the work does not stop at every new page of it.

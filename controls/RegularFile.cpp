@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "controls/FileErrors.h"
+#include "controls/HeapMemory.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -114,8 +115,11 @@ bool readRegularFile(const QString& path, qint64 limit, QByteArray* bytes, QStri
         *errorMessage = FileErrors::tooLarge(path, limit);
         return false;
     }
-    content.reserve(qsizetype(claimed));
     constexpr qint64 kPiece = 1 << 20;
+    // Room for the last read too, which finds the end: growing past the reserve at that point
+    // would copy the whole file once more.
+    content.reserve(qsizetype(claimed + kPiece));
+    HeapMemory::bringIn(content.data(), qsizetype(claimed));
     for (;;) {
         const qint64 room = limit + 1 - content.size();
         if (room <= 0)

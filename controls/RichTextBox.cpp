@@ -100,6 +100,7 @@ void RichTextBox::replaceAllText(const QString& documentText, const Colouring& c
     // Taken here, the memory comes from this thread's heap, where a load's freed buffers wait.
     QByteArray storage(documentText.size(), Qt::Uninitialized);
     const auto convert = [&pieces, &documentText, &storage] {
+        HeapMemory::bringIn(storage.data(), storage.size());
         pieces.resetFromPlainText(documentText, std::move(storage));
     };
     {

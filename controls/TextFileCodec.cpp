@@ -1,6 +1,9 @@
 #include "controls/TextFileCodec.h"
 
 #include "controls/CharsetDeclaration.h"
+#include "controls/HeapMemory.h"
+
+#include <QStringDecoder>
 
 #include <array>
 #include <cstring>
@@ -185,6 +188,7 @@ QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTa
     const char16_t* high = table.high.data();
     QString text(n, Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    HeapMemory::bringIn(out, n * qsizetype(sizeof(char16_t)));
     qsizetype o = 0;
     qsizetype i = 0;
     while (i < n) {
@@ -213,9 +217,17 @@ QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTa
 }
 
 QString decodeUtf8(const QByteArray& bytes, qsizetype start) {
-    QByteArray body = bytes.mid(start);
+    const qsizetype size = bytes.size() - start;
+    QByteArray body(size, Qt::Uninitialized);
+    HeapMemory::bringIn(body.data(), size);
+    std::memcpy(body.data(), bytes.constData() + start, size_t(size));
     body.resize(normaliseLineBreaks(body.data(), body.size()));
-    return QString::fromUtf8(body);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text(decoder.requiredSpace(body.size()), Qt::Uninitialized);
+    HeapMemory::bringIn(text.data(), text.size() * qsizetype(sizeof(QChar)));
+    const QChar* end = decoder.appendToBuffer(text.data(), body);
+    text.truncate(end - text.constData());
+    return text;
 }
 
 bool isLineBreak(char16_t c) {

@@ -1,5 +1,6 @@
-// Memory brought in ahead of a very large piece of work: what the work already holds in it stays
-// as written, and a page large enough to use it opens whole, coloured as a plain open colours it.
+// Memory brought in ahead of a very large piece of work, or of a large buffer about to be filled:
+// what is already in it stays as written, and a page large enough to use it opens whole, coloured
+// as a plain open colours it.
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -31,6 +32,22 @@ private slots:
         for (int i = 0; i < kBlocks; ++i)
             for (int w = 0; w < kWords; w += 97)
                 QCOMPARE(blocks[i][w], quint32(i) * 2654435761u + quint32(w));
+    }
+
+    void aBufferBroughtInKeepsWhatItHolds() {
+        // Written before, at odd places and sizes, between other memory in use.
+        for (const qsizetype size :
+             {qsizetype(100), qsizetype(4 << 20) + 13, qsizetype(9 << 20) + 4097}) {
+            std::vector<quint8> memory(size_t(size) + 64);
+            for (std::size_t i = 0; i < memory.size(); ++i)
+                memory[i] = quint8(i * 131 + 7);
+            HeapMemory::bringIn(memory.data() + 5, size);
+            HeapMemory::bringIn(nullptr, size);
+            for (std::size_t i = 0; i < memory.size(); ++i) {
+                if (memory[i] != quint8(i * 131 + 7))
+                    QFAIL(qPrintable(QStringLiteral("byte %1 of %2 changed").arg(i).arg(size)));
+            }
+        }
     }
 
     void aVeryLargePageOpensWholeAndColoured() {

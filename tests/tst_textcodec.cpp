@@ -114,6 +114,24 @@ private slots:
             QCOMPARE(roundTrip(bytes), expected);
         }
     }
+
+    void largeFilesReadAsSmallOnes() {
+        // Files of several megabytes are decoded into memory brought in ahead; every byte still
+        // decodes as it does in a small file: UTF-8 with and without its mark, and the code page.
+        const QByteArray utf8Piece = QStringLiteral("<p>árvíztűrő €\r\n\rsor\n").toUtf8();
+        QByteArray codePagePiece = "<p>\xe1rv\xedzt\xfbr\xf5 \x80\r\n\rsor\n";
+        for (const auto& [piece, mark] :
+             {std::pair{utf8Piece, QByteArray("\xEF\xBB\xBF")}, std::pair{utf8Piece, QByteArray()},
+              std::pair{codePagePiece, QByteArray()}}) {
+            const DecodedText small = decodeTextFile(mark + piece);
+            const qsizetype copies = (5 << 20) / piece.size() + 1;
+            const DecodedText large = decodeTextFile(mark + piece.repeated(copies));
+            QCOMPARE(large.encoding.codec, small.encoding.codec);
+            QCOMPARE(large.encoding.byteOrderMark, small.encoding.byteOrderMark);
+            QCOMPARE(large.text.size(), small.text.size() * copies);
+            QCOMPARE(large.text, small.text.repeated(copies));
+        }
+    }
 };
 
 WEBRIX_TEST_MAIN(TextCodecTest)
