@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include <optional>
+#include <thread>
 
 #include "controls/HeapMemory.h"
 #include "controls/RichTextBox.h"
@@ -28,9 +29,16 @@ quint32 tagColourAt(QStringView text, qsizetype at) {
 }
 
 TagScan scanTags(QStringView text) {
+    std::vector<ColourRuns::Run> runs;
+    runs.reserve(std::size_t(text.count(u'<'))); // at most one tag for each "<"
+    return scanTags(text, std::move(runs));
+}
+
+TagScan scanTags(QStringView text, std::vector<ColourRuns::Run> runs) {
     TagScan scan;
+    scan.runs = std::move(runs);
+    scan.runs.clear();
     const qsizetype n = text.size();
-    scan.runs.reserve(std::size_t(text.count(u'<'))); // at most one tag for each "<"
     qsizetype searchFrom = 0;
     for (;;) {
         const qsizetype open = text.indexOf(u'<', searchFrom);
@@ -111,6 +119,18 @@ bool opensOnLongLine(const QString& text, qsizetype caret) {
     return end - start >= RichTextBox::LongLine;
 }
 
+namespace {
+// From this many characters on a page's tags are scanned beside the filling of the editor.
+constexpr qsizetype kScanBesideFilling = 4 * 1024 * 1024;
+
+// Whether the view may open on a long line, before the scan has found where the pass leaves the
+// selection: after the last ">", or at the end when a "<" is left open. A wrong guess costs only
+// time (the line is laid out once more for its colours).
+bool mayOpenOnLongLine(const QString& text) {
+    return opensOnLongLine(text, text.lastIndexOf(u'>') + 1) || opensOnLongLine(text, text.size());
+}
+} // namespace
+
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QString* errorMessage) {
     // A very large page: its memory is brought in ahead while the file is read and taken in
     // (the text, the editor's document and the colours come to about seven times the file).
@@ -123,9 +143,21 @@ bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QStr
     if (!box || !RichTextBox::readFile(path, &decoded, errorMessage))
         return false;
     // The scan is of the text exactly as the box takes it in (what HighlightTags would scan).
-    *scan = scanTags(decoded.text);
-    loadDecodedColoured(box, std::move(decoded), *scan);
-    return true;
+    if (decoded.text.size() < kScanBesideFilling || mayOpenOnLongLine(decoded.text)) {
+        *scan = scanTags(decoded.text);
+        loadDecodedColoured(box, std::move(decoded), *scan);
+        return true;
+    }
+    // The colours come after the text, so a large page is scanned on another thread while the
+    // editor takes the text in. The scan's memory is taken here: another thread's heap would
+    // keep it once freed.
+    std::vector<ColourRuns::Run> runs;
+    runs.reserve(std::size_t(QStringView(decoded.text).count(u'<')));
+    const std::jthread scanning([scan, text = decoded.text, runs = std::move(runs)]() mutable {
+        *scan = scanTags(text, std::move(runs));
+    });
+    box->loadDecoded(std::move(decoded)); // laid out when shown, after the pass
+    return true;                          // the scan is complete once `scanning` has joined
 }
 
 void loadDecodedColoured(RichTextBox* box, DecodedText decoded, const TagScan& scan) {

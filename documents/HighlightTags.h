@@ -29,6 +29,9 @@ struct TagScan {
 // One left-to-right pass: a tag runs from a "<" through the first ">" after it, or through the
 // end of the text when none follows; the search goes on from that ">" (or the last character).
 TagScan scanTags(QStringView text);
+// scanTags into memory the caller took: `runs`, reserved for one run for each "<" of the text,
+// needs no more.
+TagScan scanTags(QStringView text, std::vector<ColourRuns::Run> runs);
 
 // Colours every tag of the box's text, leaves the last tag selected (the selection stays when the
 // text holds no "<") and keeps the colours of everything outside tags. The box does not paint

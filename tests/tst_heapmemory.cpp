@@ -50,15 +50,30 @@ private slots:
         }
     }
 
-    void aVeryLargePageOpensWholeAndColoured() {
-        TestEnv env(false);
-        QByteArray page;
-        page.reserve(17 * 1024 * 1024 + 100);
+    void aVeryLargePageOpensWholeAndColoured_data() {
+        QTest::addColumn<QByteArray>("page");
+        QByteArray rows;
+        rows.reserve(17 * 1024 * 1024 + 100);
         QRandomGenerator random(11);
-        while (page.size() < 17 * 1024 * 1024) {
-            page += "<tr><td class=\"c" + QByteArray::number(random.bounded(1000)) +
+        while (rows.size() < 17 * 1024 * 1024) {
+            rows += "<tr><td class=\"c" + QByteArray::number(random.bounded(1000)) +
                     "\">árvíztűrő tükörfúrógép</td><a href=\"x\">link</a><br>\r\n";
         }
+        // Scanned beside the filling of the editor.
+        QTest::newRow("lines") << rows;
+        // The last tag on a long line: scanned first, so that the line is coloured as it goes in.
+        const QByteArray longLine = QByteArray("<b>szöveg</b> ").repeated(2000);
+        const QByteArray fewerRows = rows.left(rows.indexOf("\r\n", 5 << 20) + 2);
+        QTest::newRow("ends on a long line") << fewerRows + longLine + "\r\n";
+        // A ">" after the last tag misleads the guess; the page still opens as it should.
+        QTest::newRow("a stray > after it") << fewerRows + longLine + "\r\n1 > 0\r\n";
+        // A "<" left open at the end.
+        QTest::newRow("open at the end") << fewerRows + "<a href=\"x";
+    }
+
+    void aVeryLargePageOpensWholeAndColoured() {
+        QFETCH(QByteArray, page);
+        TestEnv env(false);
         const QString path = env.path(QStringLiteral("large.html"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -78,8 +93,12 @@ private slots:
         QCOMPARE(box.colourRuns().runs().size(), plain.colourRuns().runs().size());
         for (int at = 0; at < box.textLength(); at += 4099)
             QCOMPARE(box.colourRuns().colourAt(at), plain.colourRuns().colourAt(at));
+        QCOMPARE(box.colourRuns().colourAt(box.textLength() - 3),
+                 plain.colourRuns().colourAt(plain.textLength() - 3));
         QCOMPARE(box.SelStart(), plain.SelStart());
         QCOMPARE(box.SelLength(), plain.SelLength());
+        QVERIFY(!box.document()->isUndoAvailable());
+        QVERIFY(!box.document()->isModified());
     }
 };
 
