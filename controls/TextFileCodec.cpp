@@ -3,9 +3,10 @@
 #include "controls/CharsetDeclaration.h"
 #include "controls/HeapMemory.h"
 
-#include <QStringDecoder>
+#include <QtEndian>
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -108,11 +109,18 @@ const SingleByteTable& tableFor(TextEncoding::Codec codec) {
 constexpr quint64 kHighBits = 0x8080808080808080ull;
 constexpr quint64 kOnes = 0x0101010101010101ull;
 
-// True when none of the eight bytes is a CR and none has its top bit set.
-inline bool plainAsciiWord(quint64 word) {
+// The top bit of each of the eight bytes (in memory order from the lowest) that is a CR or has
+// its own top bit set; exact for the first such byte, maybe not for those after it.
+inline quint64 specialBytes(quint64 word) {
     const quint64 cr = word ^ (kOnes * 0x0D);
     const quint64 hasCr = (cr - kOnes) & ~cr & kHighBits;
-    return ((word & kHighBits) | hasCr) == 0;
+    return (word & kHighBits) | hasCr;
+}
+
+// How many of the eight bytes at `p` come before the first CR or byte above 0x7F.
+inline int plainAsciiBytes(const unsigned char* p) {
+    const quint64 special = specialBytes(qFromLittleEndian<quint64>(p));
+    return special ? std::countr_zero(special) / 8 : 8;
 }
 
 // Strict UTF-8 check (no overlong forms, no surrogates, nothing past U+10FFFF), so that text
@@ -165,25 +173,6 @@ bool isStrictUtf8(const unsigned char* p, qsizetype n, bool* hasMultiByte) {
     return true;
 }
 
-// Turns CR LF and lone CR into LF, in place; returns the new length.
-qsizetype normaliseLineBreaks(char* data, qsizetype n) {
-    const char* cr = static_cast<const char*>(std::memchr(data, '\r', size_t(n)));
-    if (!cr)
-        return n;
-    qsizetype out = cr - data;
-    for (qsizetype i = out; i < n; ++i) {
-        const char c = data[i];
-        if (c == '\r') {
-            data[out++] = '\n';
-            if (i + 1 < n && data[i + 1] == '\n')
-                ++i;
-        } else {
-            data[out++] = c;
-        }
-    }
-    return out;
-}
-
 QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTable& table) {
     const char16_t* high = table.high.data();
     QString text(n, Qt::Uninitialized);
@@ -193,15 +182,15 @@ QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTa
     qsizetype i = 0;
     while (i < n) {
         if (i + 8 <= n) {
-            quint64 word;
-            std::memcpy(&word, p + i, 8);
-            if (plainAsciiWord(word)) {
-                for (int k = 0; k < 8; ++k)
-                    out[o + k] = p[i + k];
-                o += 8;
-                i += 8;
+            // Eight at a time, the plain ones kept (the text is never longer than the bytes, so
+            // there is room for all eight).
+            const int plain = plainAsciiBytes(p + i);
+            for (int k = 0; k < 8; ++k)
+                out[o + k] = p[i + k];
+            o += plain;
+            i += plain;
+            if (plain == 8)
                 continue;
-            }
         }
         const unsigned char c = p[i++];
         if (c == '\r') {
@@ -216,17 +205,64 @@ QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTa
     return text;
 }
 
+// Decodes UTF-8 that isStrictUtf8 accepted, reading CR LF and a lone CR as LF. A mark at the
+// start stays a character: the caller skips the one that names the encoding. Bytes that are
+// not UTF-8 after all (the caller's mistake) each read as U+FFFD, never past the end.
 QString decodeUtf8(const QByteArray& bytes, qsizetype start) {
-    const qsizetype size = bytes.size() - start;
-    QByteArray body(size, Qt::Uninitialized);
-    HeapMemory::bringIn(body.data(), size);
-    std::memcpy(body.data(), bytes.constData() + start, size_t(size));
-    body.resize(normaliseLineBreaks(body.data(), body.size()));
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text(decoder.requiredSpace(body.size()), Qt::Uninitialized);
-    HeapMemory::bringIn(text.data(), text.size() * qsizetype(sizeof(QChar)));
-    const QChar* end = decoder.appendToBuffer(text.data(), body);
-    text.truncate(end - text.constData());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + start;
+    const qsizetype n = bytes.size() - start;
+    QString text(n, Qt::Uninitialized); // never more UTF-16 units than UTF-8 bytes
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    HeapMemory::bringIn(out, n * qsizetype(sizeof(char16_t)));
+    qsizetype o = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        if (i + 8 <= n) {
+            // Eight at a time, the plain ones kept (the text is never longer than the bytes, so
+            // there is room for all eight).
+            const int plain = plainAsciiBytes(p + i);
+            for (int k = 0; k < 8; ++k)
+                out[o + k] = p[i + k];
+            o += plain;
+            i += plain;
+            if (plain == 8)
+                continue;
+        }
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            if (c == '\r') {
+                out[o++] = u'\n';
+                if (i < n && p[i] == '\n')
+                    ++i;
+            } else {
+                out[o++] = c;
+            }
+            continue;
+        }
+        if (c >= 0xC0 && c < 0xE0 && i + 1 < n) { // the most common: Latin, Greek, Cyrillic
+            out[o++] = char16_t(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
+            i += 2;
+            continue;
+        }
+        const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+        if (length == 0 || i + length > n) {
+            out[o++] = char16_t(QChar::ReplacementCharacter);
+            ++i;
+            continue;
+        }
+        char32_t cp = c & (0x7F >> length);
+        for (int k = 1; k < length; ++k)
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        i += length;
+        if (cp >= 0x10000) {
+            out[o++] = QChar::highSurrogate(cp);
+            out[o++] = QChar::lowSurrogate(cp);
+        } else {
+            out[o++] = char16_t(cp);
+        }
+    }
+    text.resize(o);
     return text;
 }
 

@@ -63,6 +63,13 @@ private slots:
         QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false << false;
         QTest::newRow("truncated") << QByteArray("ok \xC3") << false << false;
         QTest::newRow("bom then invalid") << QByteArray("\xEF\xBB\xBF\xFF") << false << false;
+        // A second mark is a character of the text (a zero-width no-break space), kept.
+        QTest::newRow("two marks") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\r\n") << true << true;
+        QTest::newRow("every length")
+            << QByteArray(
+                   "a\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"
+                   "\xEE\x80\x80\r\n")
+            << true << false;
     }
     void utf8IsRecognisedAndKept() {
         QFETCH(QByteArray, bytes);
