@@ -134,10 +134,9 @@ bool mayOpenOnLongLine(const QString& text) {
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QString* errorMessage) {
     // A very large page: its memory is brought in ahead while the file is read and taken in
     // (the text, the editor's document and the colours come to about seven times the file).
-    constexpr qint64 kLargeFile = 16 * 1024 * 1024;
     const qint64 fileSize = QFileInfo(path).size(); // only an estimate: the read bounds itself
     std::optional<HeapMemory::LargeWork> large;
-    if (box && fileSize >= kLargeFile)
+    if (box && fileSize >= kVeryLargeFile)
         large.emplace(qsizetype(qMin<qint64>(fileSize, RichTextBox::MaximumFileSize)) * 7);
     DecodedText decoded;
     if (!box || !RichTextBox::readFile(path, &decoded, errorMessage))

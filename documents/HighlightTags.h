@@ -45,6 +45,9 @@ void applyTagScan(RichTextBox* box, const TagScan& scan);
 // memory the load or save and the scan no longer need.
 void applyLoadScan(RichTextBox* box, TagScan scan);
 
+// From this size on a page's load brings the memory it will need in ahead (see HeapMemory).
+constexpr qint64 kVeryLargeFile = 16 * 1024 * 1024;
+
 // RichTextBox::LoadFile with the tags coloured as the text goes in, so that the editor lays
 // out a long line once; `scan` receives the scan for applyTagScan, which completes the pass.
 bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan,

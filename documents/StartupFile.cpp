@@ -5,6 +5,7 @@
 #include <QThread>
 #include <memory>
 
+#include "controls/HeapMemory.h"
 #include "controls/MsgBox.h"
 #include "controls/RichTextBox.h"
 #include "documents/DocumentFiles.h"
@@ -60,8 +61,11 @@ void prepare(const QString& path) {
             return;
         result.scan = scanTags(result.decoded.text);
         // A page that opens on a long line is coloured as it goes in, so that its line is laid
-        // out once (as File > Open does); the load fills the document then.
-        if (opensOnLongLine(result.decoded.text, result.scan.lastEnd))
+        // out once (as File > Open does); the load fills the document then. So does a very large
+        // page: an editor takes a document filled elsewhere over only by giving each of its
+        // lines a layout object, which would keep about three times the file for good.
+        if (raw->size >= kVeryLargeFile ||
+            opensOnLongLine(result.decoded.text, result.scan.lastEnd))
             return;
         // Filling the editor's document is the larger part of a large page's load.
         result.document = RichTextBox::prepareDocument(result.decoded.text, editorThread);
@@ -85,6 +89,17 @@ std::optional<Prepared> take(const QString& path) {
     return std::move(done->result);
 }
 
+namespace {
+void loadPreparedText(RichTextBox* box, DecodedText decoded, const TagScan& scan) {
+    // Read, decoded and scanned already: what is left of a very large page's memory (the editor's
+    // document and copy of the text) is brought in ahead, as for File > Open.
+    std::optional<HeapMemory::LargeWork> large;
+    if (decoded.text.size() >= kVeryLargeFile)
+        large.emplace(decoded.text.size() * 5);
+    loadDecodedColoured(box, std::move(decoded), scan);
+}
+} // namespace
+
 bool readDocumentFile(frmDocument* document, const QString& path, std::optional<TagScan>* scan) {
     scan->reset();
     std::optional<Prepared> prepared = take(path);
@@ -98,7 +113,7 @@ bool readDocumentFile(frmDocument* document, const QString& path, std::optional<
         document->rtfDocument->loadPrepared(std::move(prepared->decoded),
                                             std::move(prepared->document));
     else
-        loadDecodedColoured(document->rtfDocument, std::move(prepared->decoded), prepared->scan);
+        loadPreparedText(document->rtfDocument, std::move(prepared->decoded), prepared->scan);
     *scan = std::move(prepared->scan);
     return true;
 }

@@ -69,18 +69,22 @@ private slots:
 
     void commandLineFileReadDuringTheSplashOpensLikeAnyOpen_data() {
         QTest::addColumn<bool>("oneLine");
-        QTest::newRow("lines") << false;
+        QTest::addColumn<int>("rows");
+        QTest::newRow("lines") << false << 2000;
         // Minified: the page opens on a line long enough to be coloured as it goes in.
-        QTest::newRow("one long line") << true;
+        QTest::newRow("one long line") << true << 2000;
+        // Over 16 MB: read and scanned during the splash, put into the editor by the load.
+        QTest::newRow("very large") << false << 420000;
     }
 
     void commandLineFileReadDuringTheSplashOpensLikeAnyOpen() {
         QFETCH(bool, oneLine);
+        QFETCH(int, rows);
         TestEnv env;
         const QByteArray lineBreak = oneLine ? "" : "\r\n";
         QByteArray bytes = "<HTML><BODY>" + lineBreak +
                            "<A HREF=x.html>\xC1rv\xEDzt\xFBr\xF5</A> a < b<br>" + lineBreak;
-        for (int i = 0; i < 2000; ++i)
+        for (int i = 0; i < rows; ++i)
             bytes += "<tr><td><img src=a.gif> t\xFCk\xF6r</td></tr>" + lineBreak;
         bytes += "text <b";
         const QString path = env.path(QStringLiteral("start page.html"));
@@ -124,6 +128,9 @@ private slots:
         // on as any other: no undo history, the editor's font, edits followed, undone, and told.
         RichTextBox* editor = document->rtfDocument;
         QCOMPARE(editor->document()->thread(), editor->thread());
+        if (bytes.size() >= kVeryLargeFile) // its copy of the text as File > Open keeps it
+            QCOMPARE(editor->textSnapshot().storedBytes(),
+                     editor->document()->characterCount() - 1);
         QVERIFY(!editor->document()->isUndoAvailable());
         QVERIFY(!editor->document()->isModified());
         QCOMPARE(editor->document()->defaultFont(), editor->font());
