@@ -3,10 +3,8 @@
 #include "controls/CharsetDeclaration.h"
 #include "controls/HeapMemory.h"
 
-#include <QtEndian>
-
+#include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -109,18 +107,11 @@ const SingleByteTable& tableFor(TextEncoding::Codec codec) {
 constexpr quint64 kHighBits = 0x8080808080808080ull;
 constexpr quint64 kOnes = 0x0101010101010101ull;
 
-// The top bit of each of the eight bytes (in memory order from the lowest) that is a CR or has
-// its own top bit set; exact for the first such byte, maybe not for those after it.
-inline quint64 specialBytes(quint64 word) {
+// True when none of the eight bytes is a CR and none has its top bit set.
+inline bool plainAsciiWord(quint64 word) {
     const quint64 cr = word ^ (kOnes * 0x0D);
     const quint64 hasCr = (cr - kOnes) & ~cr & kHighBits;
-    return (word & kHighBits) | hasCr;
-}
-
-// How many of the eight bytes at `p` come before the first CR or byte above 0x7F.
-inline int plainAsciiBytes(const unsigned char* p) {
-    const quint64 special = specialBytes(qFromLittleEndian<quint64>(p));
-    return special ? std::countr_zero(special) / 8 : 8;
+    return ((word & kHighBits) | hasCr) == 0;
 }
 
 // Strict UTF-8 check (no overlong forms, no surrogates, nothing past U+10FFFF), so that text
@@ -173,6 +164,21 @@ bool isStrictUtf8(const unsigned char* p, qsizetype n, bool* hasMultiByte) {
     return true;
 }
 
+// Copies the eight bytes at p[i] to out[o] and moves both on past them when all eight are plain
+// ASCII (no CR among them); otherwise leaves everything as it was and returns false. Stepping by
+// a fixed eight (not up to the first other byte) keeps the next read independent of this one.
+inline bool copyPlainAscii(const unsigned char* p, char16_t* out, qsizetype& i, qsizetype& o) {
+    quint64 word;
+    std::memcpy(&word, p + i, 8);
+    if (!plainAsciiWord(word))
+        return false;
+    for (int k = 0; k < 8; ++k)
+        out[o + k] = p[i + k];
+    o += 8;
+    i += 8;
+    return true;
+}
+
 QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTable& table) {
     const char16_t* high = table.high.data();
     QString text(n, Qt::Uninitialized);
@@ -181,17 +187,8 @@ QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTa
     qsizetype o = 0;
     qsizetype i = 0;
     while (i < n) {
-        if (i + 8 <= n) {
-            // Eight at a time, the plain ones kept (the text is never longer than the bytes, so
-            // there is room for all eight).
-            const int plain = plainAsciiBytes(p + i);
-            for (int k = 0; k < 8; ++k)
-                out[o + k] = p[i + k];
-            o += plain;
-            i += plain;
-            if (plain == 8)
-                continue;
-        }
+        if (i + 8 <= n && copyPlainAscii(p, out, i, o))
+            continue;
         const unsigned char c = p[i++];
         if (c == '\r') {
             out[o++] = u'\n';
@@ -203,6 +200,45 @@ QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTa
     }
     text.resize(o);
     return text;
+}
+
+// Reads the character at p[i] (n bytes in all) to out[o] and moves both on past it; CR LF and a
+// lone CR read as LF.
+inline void readUtf8Character(const unsigned char* p, qsizetype n, char16_t* out, qsizetype& i,
+                              qsizetype& o) {
+    const unsigned char c = p[i];
+    if (c < 0x80) {
+        ++i;
+        if (c == '\r') {
+            out[o++] = u'\n';
+            if (i < n && p[i] == '\n')
+                ++i;
+        } else {
+            out[o++] = c;
+        }
+        return;
+    }
+    if (c >= 0xC0 && c < 0xE0 && i + 1 < n) { // the most common: Latin, Greek, Cyrillic
+        out[o++] = char16_t(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
+        i += 2;
+        return;
+    }
+    const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+    if (length == 0 || i + length > n) {
+        out[o++] = char16_t(QChar::ReplacementCharacter);
+        ++i;
+        return;
+    }
+    char32_t cp = c & (0x7F >> length);
+    for (int k = 1; k < length; ++k)
+        cp = (cp << 6) | (p[i + k] & 0x3F);
+    i += length;
+    if (cp >= 0x10000) {
+        out[o++] = QChar::highSurrogate(cp);
+        out[o++] = QChar::lowSurrogate(cp);
+    } else {
+        out[o++] = char16_t(cp);
+    }
 }
 
 // Decodes UTF-8 that isStrictUtf8 accepted, reading CR LF and a lone CR as LF. A mark at the
@@ -217,50 +253,11 @@ QString decodeUtf8(const QByteArray& bytes, qsizetype start) {
     qsizetype o = 0;
     qsizetype i = 0;
     while (i < n) {
-        if (i + 8 <= n) {
-            // Eight at a time, the plain ones kept (the text is never longer than the bytes, so
-            // there is room for all eight).
-            const int plain = plainAsciiBytes(p + i);
-            for (int k = 0; k < 8; ++k)
-                out[o + k] = p[i + k];
-            o += plain;
-            i += plain;
-            if (plain == 8)
-                continue;
-        }
-        const unsigned char c = p[i];
-        if (c < 0x80) {
-            ++i;
-            if (c == '\r') {
-                out[o++] = u'\n';
-                if (i < n && p[i] == '\n')
-                    ++i;
-            } else {
-                out[o++] = c;
-            }
+        if (i + 8 <= n && copyPlainAscii(p, out, i, o))
             continue;
-        }
-        if (c >= 0xC0 && c < 0xE0 && i + 1 < n) { // the most common: Latin, Greek, Cyrillic
-            out[o++] = char16_t(((c & 0x1F) << 6) | (p[i + 1] & 0x3F));
-            i += 2;
-            continue;
-        }
-        const int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
-        if (length == 0 || i + length > n) {
-            out[o++] = char16_t(QChar::ReplacementCharacter);
-            ++i;
-            continue;
-        }
-        char32_t cp = c & (0x7F >> length);
-        for (int k = 1; k < length; ++k)
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        i += length;
-        if (cp >= 0x10000) {
-            out[o++] = QChar::highSurrogate(cp);
-            out[o++] = QChar::lowSurrogate(cp);
-        } else {
-            out[o++] = char16_t(cp);
-        }
+        // Not all plain: the next eight bytes or so one character at a time.
+        for (const qsizetype stop = std::min(n, i + 8); i < stop;)
+            readUtf8Character(p, n, out, i, o);
     }
     text.resize(o);
     return text;
