@@ -179,11 +179,18 @@ inline bool copyPlainAscii(const unsigned char* p, char16_t* out, qsizetype& i, 
     return true;
 }
 
+// Room for a text of up to `length` characters that a decoder is about to write all over, its
+// memory brought in at once (see HeapMemory::bringIn).
+QString textToDecodeInto(qsizetype length) {
+    QString text(length, Qt::Uninitialized);
+    HeapMemory::bringIn(text.data(), length * qsizetype(sizeof(QChar)));
+    return text;
+}
+
 QString decodeSingleByte(const unsigned char* p, qsizetype n, const SingleByteTable& table) {
     const char16_t* high = table.high.data();
-    QString text(n, Qt::Uninitialized);
+    QString text = textToDecodeInto(n);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    HeapMemory::bringIn(out, n * qsizetype(sizeof(char16_t)));
     qsizetype o = 0;
     qsizetype i = 0;
     while (i < n) {
@@ -247,9 +254,8 @@ inline void readUtf8Character(const unsigned char* p, qsizetype n, char16_t* out
 QString decodeUtf8(const QByteArray& bytes, qsizetype start) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + start;
     const qsizetype n = bytes.size() - start;
-    QString text(n, Qt::Uninitialized); // never more UTF-16 units than UTF-8 bytes
+    QString text = textToDecodeInto(n); // never more UTF-16 units than UTF-8 bytes
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    HeapMemory::bringIn(out, n * qsizetype(sizeof(char16_t)));
     qsizetype o = 0;
     qsizetype i = 0;
     while (i < n) {
