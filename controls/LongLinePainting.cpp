@@ -1,5 +1,7 @@
 #include "controls/LongLinePainting.h"
 
+#include "controls/LinePieces.h"
+
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -145,4 +147,46 @@ bool drawShownPart(QPainter* painter, const QTextBlock& block, const QPointF& po
     if (selection.cursorPosition >= from && selection.cursorPosition <= to)
         layout->drawCursor(painter, position, selection.cursorPosition, selection.cursorWidth);
     return true;
+}
+
+void drawWaitingLine(QPainter* painter, const QTextBlock& block, const QPointF& position,
+                     const QRectF& clip, const ShownPartSelection& selection,
+                     const LinePieces& pieces) {
+    const QTextLayout* layout = block.layout();
+    const LinePieces::Span span =
+        pieces.span(clip.left() - position.x(), clip.right() + 1 - position.x());
+    const int from = span.from;
+    const int to = span.to;
+    const int length = pieces.length();
+
+    QTextLayout part(blockRange(block, from, to), block.document()->defaultFont());
+    QTextOption option = layout->textOption();
+    option.setTextDirection(Qt::LeftToRight);
+    part.setTextOption(option);
+    QList<QTextLayout::FormatRange> formats;
+    for (const QTextLayout::FormatRange& range : layout->formats()) {
+        const int start = qMax(range.start, from);
+        const int end = qMin(range.start + range.length, to);
+        if (end > start)
+            formats.append({start - from, end - start, range.format});
+    }
+    part.setFormats(formats);
+    part.beginLayout();
+    QTextLine partLine = part.createLine();
+    partLine.setLeadingIncluded(true);
+    partLine.setLineWidth(qreal(INT_MAX) / 4);
+    partLine.setPosition(QPointF(span.x, pieces.lineY()));
+    part.endLayout();
+
+    QList<QTextLayout::FormatRange> selections;
+    for (const QTextLayout::FormatRange& range : selection.selections) {
+        const int start = qMax(range.start, from);
+        const int end =
+            to == length ? range.start + range.length : qMin(range.start + range.length, to);
+        if (end > start)
+            selections.append({start - from, end - start, range.format});
+    }
+    part.draw(painter, position, selections, clip);
+    if (selection.cursorPosition >= from && selection.cursorPosition <= to)
+        part.drawCursor(painter, position, selection.cursorPosition - from, selection.cursorWidth);
 }

@@ -9,6 +9,7 @@
 #include <QRectF>
 #include <QTextLayout>
 
+class LinePieces;
 class QPainter;
 class QTextBlock;
 
@@ -24,3 +25,9 @@ struct ShownPartSelection {
 // a line not laid out as one line); the caller then draws the whole line.
 bool drawShownPart(QPainter* painter, const QTextBlock& block, const QPointF& position,
                    const QRectF& clip, const ShownPartSelection& selection);
+
+// Draws what `clip` shows of a block whose line waits for its layout, from its pieces: the same
+// text, formats, selections and caret, placed where the layout will place them.
+void drawWaitingLine(QPainter* painter, const QTextBlock& block, const QPointF& position,
+                     const QRectF& clip, const ShownPartSelection& selection,
+                     const LinePieces& pieces);

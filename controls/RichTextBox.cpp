@@ -19,6 +19,8 @@
 
 #include "controls/FileErrors.h"
 #include "controls/HeapMemory.h"
+#include "controls/LinePieces.h"
+#include "controls/LongLineLayout.h"
 #include "controls/LongLinePainting.h"
 #include "controls/RegularFile.h"
 #include "controls/Twips.h"
@@ -50,6 +52,9 @@ QFont RichTextBox::editorFont() {
 }
 
 RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
+    auto* doc = new QTextDocument(this);
+    doc->setDocumentLayout(new LongLineLayout(doc));
+    setDocument(doc);
     setFont(editorFont());
     setBackgroundRole(QPalette::Base);
     setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -348,7 +353,7 @@ RichTextBox::PreparedDocument RichTextBox::prepareDocument(const QString& text, 
     prepared.documentText = toDocumentText(text);
     auto document = std::make_unique<QTextDocument>();
     // The layout an editor needs, set before anything asks for the document's default one.
-    document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+    document->setDocumentLayout(new LongLineLayout(document.get()));
     document->setDefaultFont(editorFont());
     document->setPlainText(prepared.documentText);
     // Every line gets its layout object here rather than when the editor first sizes the text.
@@ -413,37 +418,6 @@ constexpr int kImmediateBlocks = 8;
 // keeps its shaped glyphs between paints and carries formats only around what is shown.
 constexpr int kLongBlock = RichTextBox::LongLine;
 constexpr int kWindowMargin = 4096; // characters formatted on either side of the shown ones
-
-// Whether a line needs the shaping step to look right in the editor's fixed-pitch font: it does
-// unless every character is one that shaping leaves as it is (Latin, Greek, Cyrillic, symbols,
-// CJK), with no combining mark, joiner, invisible format character or emoji sequence.
-bool needsShaping(QStringView text) {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x300) {
-            if (u == 0xAD) // the soft hyphen is hidden by shaping
-                return true;
-            continue;
-        }
-        if (c.isMark())
-            return true;
-        const bool plain = (u >= 0x370 && u <= 0x52F) || (u >= 0x1E00 && u <= 0x1FFF) ||
-                           (u >= 0x2010 && u <= 0x2027) || (u >= 0x2030 && u <= 0x205E) ||
-                           (u >= 0x2070 && u <= 0x2BFF) ||
-                           (u >= 0x3000 && u <= 0x9FFF && u != 0x3164) ||
-                           (u >= 0xAC00 && u <= 0xD7A3) || (u >= 0xF900 && u <= 0xFAFF) ||
-                           (u >= 0xFF01 && u <= 0xFFEF && u != 0xFFA0);
-        if (!plain)
-            return true;
-    }
-    return false;
-}
-
-// The part of a long block that carries formats, relative to the block.
-struct FormatWindow : QTextBlockUserData {
-    int from = 0;
-    int to = 0;
-};
 } // namespace
 
 void RichTextBox::onContentsChange(int position, int removed, int added) {
@@ -452,12 +426,22 @@ void RichTextBox::onContentsChange(int position, int removed, int added) {
     if ((removed == 0 && added == 0) || m_replacingAllText || m_onlyFormatsChange)
         return;
     m_text.apply(document(), position, removed, added);
+    followLongLine(position, removed, added);
     m_textSnapshot = QString();
     if (m_inInputMethodEvent) {
         m_inputMethodEdited = true; // measured once the event is done, see inputMethodEvent
         return;
     }
     followEdit(position, removed, added);
+}
+
+void RichTextBox::followLongLine(int position, int removed, int added) {
+    // A long line's pieces follow every edit inside it; any other edit lets them go.
+    const QTextBlock block = document()->findBlock(position);
+    auto* data = static_cast<LongLineData*>(block.userData());
+    if (data && data->pieces &&
+        !data->pieces->follow(block, position - block.position(), removed, added))
+        data->pieces.reset();
 }
 
 void RichTextBox::followEdit(int position, int removed, int added) {
@@ -487,9 +471,9 @@ void RichTextBox::colourLongLinesBeforeLayout() {
         // The view scrolls sideways until the caret is just in view at its right edge.
         const int caretInBlock = block.contains(caret) ? caret - block.position() : 0;
         const int shownTo = qMax(caretInBlock, shownCharacters);
-        auto* window = static_cast<FormatWindow*>(block.userData());
+        auto* window = static_cast<LongLineData*>(block.userData());
         if (!window) {
-            window = new FormatWindow;
+            window = new LongLineData;
             block.setUserData(window);
         }
         window->from = qMax(0, shownTo - shownCharacters - kWindowMargin);
@@ -530,7 +514,7 @@ bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
     int windowTo = block.length() - 1;
     if (block.length() > kLongBlock) {
         layout->setCacheEnabled(true);
-        auto* window = static_cast<FormatWindow*>(block.userData());
+        auto* window = static_cast<LongLineData*>(block.userData());
         if (window && afterEdit) {
             // The edit dropped the block's glyphs: measuring the view would shape the whole line
             // once more, so the window stays where it was (its margin covers the caret's moves).
@@ -549,7 +533,7 @@ bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
             }
         }
         if (!window) {
-            window = new FormatWindow;
+            window = new LongLineData;
             block.setUserData(window);
         }
         window->from = windowFrom;
@@ -557,7 +541,8 @@ bool RichTextBox::formatBlock(QTextBlock& block, bool afterEdit) {
     }
 
     QList<QTextLayout::FormatRange> ranges;
-    if (block.length() > kLongBlock && !needsShaping(block.text())) {
+    if (block.length() > kLongBlock &&
+        (LongLineLayout::fittingPieces(block) || !needsShaping(block.text()))) {
         // The editor's font is fixed-pitch: text that needsShaping finds plain looks the same
         // without shaping, and a long line laid out without it takes half the time.
         QTextLayout::FormatRange whole;
@@ -632,7 +617,7 @@ void RichTextBox::checkFormatWindows() {
     QTextBlock block = firstVisibleBlock();
     bool stale = false;
     for (int i = 0; i < rows && block.isValid(); ++i, block = block.next()) {
-        const auto* window = static_cast<const FormatWindow*>(block.userData());
+        const auto* window = static_cast<const LongLineData*>(block.userData());
         if (!window || block.length() <= kLongBlock || block.userState() != m_colourRevision)
             continue;
         const auto [shownFrom, shownTo] = shownCharacters(block, true);
@@ -694,6 +679,8 @@ void RichTextBox::applyVisibleColours() {
 }
 
 void RichTextBox::paintEvent(QPaintEvent* event) {
+    // A long line waiting for its layout is drawn from its pieces (see LongLineLayout.h).
+    const LongLineLayout::Deferral deferral(document());
     applyVisibleColours();
     if (!showsLongLine())
         QPlainTextEdit::paintEvent(event);
@@ -760,9 +747,12 @@ void RichTextBox::paintWithLongLines(QPaintEvent* event) {
                            range.format.hasProperty(QTextFormat::FullWidthSelection) &&
                            block.contains(range.cursor.position())) {
                     // A whole-width selection marks the caret's line without selecting.
-                    const QTextLine line =
-                        layout->lineForTextPosition(range.cursor.position() - blpos);
-                    QTextLayout::FormatRange o{line.textStart(), line.textLength(), range.format};
+                    QTextLayout::FormatRange o{0, bllen - 1, range.format};
+                    if (layout->lineCount() > 0) {
+                        const QTextLine line =
+                            layout->lineForTextPosition(range.cursor.position() - blpos);
+                        o = {line.textStart(), line.textLength(), range.format};
+                    }
                     if (o.start + o.length == bllen - 1)
                         ++o.length; // the line break too
                     shown.selections.append(o);
@@ -791,7 +781,9 @@ void RichTextBox::paintWithLongLines(QPaintEvent* event) {
                     cpos < -1 ? layout->preeditAreaPosition() - (cpos + 2) : cpos - blpos;
             }
             shown.cursorWidth = cursorWidth();
-            if (bllen <= kLongBlock || !drawShownPart(&painter, block, offset, er, shown)) {
+            if (const LinePieces* pieces = LongLineLayout::waitingPieces(block)) {
+                drawWaitingLine(&painter, block, offset, er, shown, *pieces);
+            } else if (bllen <= kLongBlock || !drawShownPart(&painter, block, offset, er, shown)) {
                 layout->draw(&painter, offset, shown.selections, er);
                 if (shown.cursorPosition >= 0)
                     layout->drawCursor(&painter, offset, shown.cursorPosition, cursorWidth());
@@ -903,5 +895,103 @@ void RichTextBox::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (typeIntoLongLine(event))
+        return;
     QPlainTextEdit::keyPressEvent(event);
+}
+
+bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
+    // Qt lays a line out again, whole, after every key, which on a line of a million characters
+    // takes longer than a key may. A character typed into such a line goes in through the
+    // editor's own key handling with the line left waiting for its layout, and what the key
+    // changes on the screen is placed from the line's pieces (see LongLineLayout.h). The layout
+    // follows when anything else needs the line.
+    if (isReadOnly() || overwriteMode() || lineWrapMode() != NoWrap ||
+        (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)))
+        return false;
+    const QString typed = event->text();
+    if (typed.isEmpty() || !LinePieces::suits(typed))
+        return false;
+    QTextDocument* doc = document();
+    // Characters of the editor's own font only: the line keeps its height.
+    const QFontMetricsF metrics(doc->defaultFont());
+    for (const QChar c : typed) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || !metrics.inFont(c))
+            return false;
+    }
+    const QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    if (cursor.hasSelection() || block.length() <= kLongBlock ||
+        !block.layout()->preeditAreaText().isEmpty())
+        return false;
+    auto* data = static_cast<LongLineData*>(block.userData());
+    if (!data)
+        return false;
+    if (!LongLineLayout::fittingPieces(block)) {
+        data->pieces = LinePieces::measure(block);
+        if (!data->pieces)
+            return false;
+    } else {
+        data->pieces->takeLineFrom(block); // if it is laid out
+    }
+
+    const int position = cursor.position();
+    const int characters = doc->characterCount();
+    const int blocks = doc->blockCount();
+    const LongLineLayout::Deferral deferral(doc);
+    const QRectF shown = blockBoundingGeometry(block).translated(contentOffset());
+    if (shown.top() < 0 || shown.bottom() > viewport()->height())
+        return false; // the view would scroll up or down to the caret
+    QScrollBar* across = horizontalScrollBar();
+    QScrollBar* down = verticalScrollBar();
+    {
+        // The editor places its view by a caret rectangle it cannot know for a waiting line;
+        // the view stays, and is placed from the pieces below.
+        const int acrossBefore = across->value();
+        const int downBefore = down->value();
+        const QSignalBlocker quietAcross(across);
+        const QSignalBlocker quietDown(down);
+        QPlainTextEdit::keyPressEvent(event);
+        across->setValue(acrossBefore);
+        down->setValue(downBefore);
+    }
+    const QTextCursor after = textCursor();
+    const LinePieces* pieces = LongLineLayout::fittingPieces(block);
+    if (!event->isAccepted() || doc->blockCount() != blocks ||
+        doc->characterCount() != characters + typed.size() ||
+        after.position() != position + typed.size() || after.hasSelection() || !pieces) {
+        // Not the plain insertion expected: the editor sees to its view as always.
+        ensureCursorVisible();
+        return true;
+    }
+    // The scroll bar reaches the line's new end, and the caret stays in view, as the editor's own
+    // scroll bar and caret handling would have it.
+    const int widest = int(doc->documentLayout()->documentSize().width()) - viewport()->width();
+    if (widest > across->maximum())
+        across->setRange(0, widest);
+    const qreal x = pieces->cursorToX(block, after.position() - block.position());
+    const QRect caret = QRectF(contentOffset().x() + x, shown.top() + pieces->lineY(),
+                               cursorWidth(), pieces->lineHeight())
+                            .toRect();
+    if (caret.left() < 0 || caret.right() > viewport()->width())
+        across->setValue(caret.center().x() + across->value() - viewport()->width() / 2);
+    return true;
+}
+
+QVariant RichTextBox::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImCursorRectangle || query == Qt::ImAnchorRectangle) {
+        // A line waiting for its layout has no caret rectangle of its own; asking the editor
+        // for one would lay it out.
+        const QTextCursor cursor = textCursor();
+        const QTextBlock block = cursor.block();
+        if (const LinePieces* pieces = LongLineLayout::waitingPieces(block);
+            pieces && !cursor.hasSelection()) {
+            const LongLineLayout::Deferral deferral(document());
+            const QRectF shown = blockBoundingGeometry(block).translated(contentOffset());
+            const qreal x = pieces->cursorToX(block, cursor.position() - block.position());
+            return QRectF(contentOffset().x() + x, shown.top() + pieces->lineY(), cursorWidth(),
+                          pieces->lineHeight());
+        }
+    }
+    return QPlainTextEdit::inputMethodQuery(query);
 }

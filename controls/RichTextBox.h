@@ -131,6 +131,8 @@ public:
     int toDocumentPosition(int textPosition) const;
     int toTextPosition(int documentPosition) const;
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
     // Keys the main window's menu owns even while this editor has the focus.
     static void setReservedShortcuts(const QList<QKeySequence>& keys);
 
@@ -161,6 +163,8 @@ private:
     void colourLongLinesBeforeLayout();
     void onContentsChange(int position, int removed, int added);
     void followEdit(int position, int removed, int added);
+    void followLongLine(int position, int removed, int added);
+    bool typeIntoLongLine(QKeyEvent* event);
     void refreshEditedBlocks(int from, int to);
     bool formatBlock(QTextBlock& block, bool afterEdit = false);
     std::pair<int, int> shownCharacters(const QTextBlock& block, bool measure) const;

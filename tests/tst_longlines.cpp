@@ -7,11 +7,13 @@
 #include <QHBoxLayout>
 #include <QInputMethodEvent>
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTextBlock>
 
+#include "controls/LinePieces.h"
 #include "controls/RichTextBox.h"
 #include "documents/HighlightTags.h"
 #include "tests/support/TestEnv.h"
@@ -79,6 +81,16 @@ struct SideBySide {
         return qMax(0, int(line.cursorToX(at)) - box->viewport()->width() / 3);
     }
 };
+
+// Types each character as its own key (QTest's own typing knows ASCII only).
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(widget, &release);
+    }
+}
 
 QString longTaggedLine(const QString& text, int size) {
     QString line;
@@ -240,6 +252,111 @@ private slots:
             QCOMPARE(glyphsOf(longBlock, inLong, int(words.size())),
                      glyphsOf(shortBlock, 3, int(words.size())));
         }
+    }
+
+    void typedKeysLeaveTheLineWaitingAndLookTheSame() {
+        // Keys typed into a long line leave it waiting for its layout; what the editor shows, the
+        // view's place and the caret rectangle the input method gets must be what they are once
+        // the line is laid out, and what Qt's editor makes of the same keys.
+        TestEnv env(false);
+        SideBySide view;
+        RichTextBox* box = view.box;
+        QPlainTextEdit* reference = view.reference;
+        const QString line = longTaggedLine(QStringLiteral("Árvíztűrő   tükörfúrógép λж€"), 60000);
+        const QString text =
+            QStringLiteral("<p>before</p>\r\n") + line + QStringLiteral("\r\n<p>after");
+        box->setText(text);
+        HighlightTags(box);
+        reference->setLineWrapMode(QPlainTextEdit::NoWrap);
+        reference->setFont(box->font());
+        reference->setPlainText(text);
+        const QTextBlock block = box->document()->findBlockByNumber(1);
+
+        for (const int at : {30000, int(line.size()) - 3, int(line.size())}) {
+            // The box types last: taking the focus away from it shows its caret elsewhere, which
+            // lays the line out.
+            for (QPlainTextEdit* editor : {reference, static_cast<QPlainTextEdit*>(box)}) {
+                QTextCursor cursor = editor->textCursor();
+                cursor.setPosition(block.position() + at);
+                editor->setTextCursor(cursor);
+                editor->setFocus();
+                QCoreApplication::processEvents();
+                typeText(editor, QStringLiteral("xő€ <b>"));
+            }
+            QCOMPARE(block.layout()->lineCount(), 0); // the line waits
+            QCOMPARE(box->toPlainText(), reference->toPlainText());
+            QCOMPARE(box->textCursor().position(), reference->textCursor().position());
+            QCOMPARE(box->horizontalScrollBar()->value(),
+                     reference->horizontalScrollBar()->value());
+
+            QCoreApplication::processEvents();
+            const QImage waiting = box->viewport()->grab().toImage();
+            const QRectF caretWaiting = box->inputMethodQuery(Qt::ImCursorRectangle).toRectF();
+            QCOMPARE(block.layout()->lineCount(), 0); // drawing it did not lay it out
+
+            const QRect caret = box->cursorRect(); // the editor's own: lays the line out
+            QCOMPARE(block.layout()->lineCount(), 1);
+            QCOMPARE(caretWaiting, box->inputMethodQuery(Qt::ImCursorRectangle).toRectF());
+            QVERIFY(box->viewport()->rect().contains(caret));
+            box->viewport()->update();
+            QCoreApplication::processEvents();
+            const QImage laidOutImage = box->viewport()->grab().toImage();
+            QCOMPARE(waiting, laidOutImage);
+        }
+        // The keys typed in a row are one step of the undo history, as in Qt's editor.
+        for (int i = 0; i < 3; ++i) {
+            box->undo();
+            reference->undo();
+            QCOMPARE(box->toPlainText(), reference->toPlainText());
+        }
+        QCOMPARE(box->Text(), text);
+    }
+
+    void piecesFollowEditsAsTheLayoutDoes() {
+        // The widths kept for a waiting line must be the ones its layout gives, after any edit.
+        TestEnv env(false);
+        RichTextBox box;
+        box.resize(600, 200);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.setText(longTaggedLine(QStringLiteral("Árvíztűrő  tükörfúrógép λж€漢"), 30000));
+        HighlightTags(&box);
+        box.setSelStart(100);
+        QCoreApplication::processEvents();
+        QTest::keyClick(&box, Qt::Key_X, Qt::NoModifier);
+        const QTextBlock block = box.document()->firstBlock();
+        auto* data = static_cast<LongLineData*>(block.userData());
+        QVERIFY(data && data->pieces);
+
+        QRandomGenerator random(11);
+        const QString alphabet = QStringLiteral("ab <>/=\"őŰé€λж漢  ");
+        for (int round = 0; round < 40; ++round) {
+            const int length = block.length() - 1;
+            const int at = int(random.bounded(length + 1));
+            const int removed = round % 3 ? 0 : int(random.bounded(qMin(5000, length - at) + 1));
+            QString added;
+            for (int i = int(random.bounded(round % 2 ? 3 : 7000)); i > 0; --i)
+                added += alphabet[random.bounded(int(alphabet.size()))];
+            QTextCursor cursor(box.document());
+            cursor.setPosition(at);
+            cursor.setPosition(at + removed, QTextCursor::KeepAnchor);
+            cursor.insertText(added);
+            box.document()->documentLayout()->blockBoundingRect(block); // laid out whole
+            QVERIFY(data->pieces);
+            QCOMPARE(data->pieces->length(), block.length() - 1);
+            const QTextLine laidOut = block.layout()->lineAt(0);
+            for (int i = 0; i < 20; ++i) {
+                const int p = int(random.bounded(block.length()));
+                QCOMPARE(data->pieces->cursorToX(block, p), laidOut.cursorToX(p));
+            }
+            QCOMPARE(data->pieces->cursorToX(block, block.length() - 1),
+                     laidOut.cursorToX(block.length() - 1));
+            QCOMPARE(data->pieces->blockRect(),
+                     box.document()->documentLayout()->blockBoundingRect(block));
+        }
+        // A tab ends them: its stops count from the start of the line.
+        QTextCursor(box.document()).insertText(QStringLiteral("\t"));
+        QVERIFY(!data->pieces);
     }
 
     void openingColoursTheTextAsItGoesIn() {
