@@ -173,16 +173,17 @@ void openFigures(const QTemporaryDir& dir, qsizetype size, const QString& label,
 
 // Types `keys` characters at the caret, each followed by the repaint it causes.
 void typeKeys(EditorWindow& editor, int keys, double* meanMs, double* worstMs, double* paintsPerKey,
-              double* cpuPerKey) {
+              double* cpuPerKey, Qt::Key key = Qt::Key_X,
+              const QString& text = QStringLiteral("x")) {
     std::vector<double> times;
     const int paintsBefore = editor.paints;
     const double cpuStart = cpuMs();
     for (int i = 0; i < keys; ++i) {
         QElapsedTimer timer;
         timer.start();
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
         QCoreApplication::sendEvent(&editor.box, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
         QCoreApplication::sendEvent(&editor.box, &release);
         editor.settle();
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
@@ -328,6 +329,12 @@ void singleLineFigures(const QTemporaryDir& dir) {
     editor.repaint();
     typeKeys(editor, 10, &mean, &worst, &paints, &cpu);
     bench::print(QStringLiteral("1 MB one line coloured: typed key + repaint, mean"), mean, "ms",
+                 keyNote(worst, paints, cpu, 16));
+    typeKeys(editor, 10, &mean, &worst, &paints, &cpu, Qt::Key_Backspace, QStringLiteral("\b"));
+    bench::print(QStringLiteral("1 MB one line coloured: Backspace + repaint, mean"), mean, "ms",
+                 keyNote(worst, paints, cpu, 16));
+    typeKeys(editor, 10, &mean, &worst, &paints, &cpu, Qt::Key_Delete, QString());
+    bench::print(QStringLiteral("1 MB one line coloured: Delete + repaint, mean"), mean, "ms",
                  keyNote(worst, paints, cpu, 16));
     const double cpuStart = cpuMs();
     QElapsedTimer timer;

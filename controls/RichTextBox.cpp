@@ -902,28 +902,36 @@ void RichTextBox::keyPressEvent(QKeyEvent* event) {
 
 bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
     // Qt lays a line out again, whole, after every key, which on a line of a million characters
-    // takes longer than a key may. A character typed into such a line goes in through the
-    // editor's own key handling with the line left waiting for its layout, and what the key
-    // changes on the screen is placed from the line's pieces (see LongLineLayout.h). The layout
-    // follows when anything else needs the line.
-    if (isReadOnly() || overwriteMode() || lineWrapMode() != NoWrap ||
-        (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)))
-        return false;
-    const QString typed = event->text();
-    if (typed.isEmpty() || !LinePieces::suits(typed))
+    // takes longer than a key may. A character typed into such a line, or taken out of it with
+    // Backspace or Delete, goes through the editor's own key handling with the line left waiting
+    // for its layout, and what the key changes on the screen is placed from the line's pieces
+    // (see LongLineLayout.h). The layout follows when anything else needs the line.
+    if (isReadOnly() || overwriteMode() || lineWrapMode() != NoWrap)
         return false;
     QTextDocument* doc = document();
-    // Characters of the editor's own font only: the line keeps its height.
-    const QFontMetricsF metrics(doc->defaultFont());
-    for (const QChar c : typed) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || !metrics.inFont(c))
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const bool backspace = event->key() == Qt::Key_Backspace && modifiers == Qt::NoModifier;
+    const bool forwardDelete = event->key() == Qt::Key_Delete && modifiers == Qt::NoModifier;
+    const QString typed = backspace || forwardDelete ? QString() : event->text();
+    if (!backspace && !forwardDelete) {
+        if ((modifiers & ~Qt::ShiftModifier) || typed.isEmpty() || !LinePieces::suits(typed))
             return false;
+        // Characters of the editor's own font only: the line keeps its height.
+        const QFontMetricsF metrics(doc->defaultFont());
+        for (const QChar c : typed) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F || !metrics.inFont(c))
+                return false;
+        }
     }
+    // What the key should do: the text's length and the caret's place change by these.
+    const int lengthChange = backspace || forwardDelete ? -1 : int(typed.size());
+    const int caretMove = backspace ? -1 : forwardDelete ? 0 : int(typed.size());
     const QTextCursor cursor = textCursor();
     const QTextBlock block = cursor.block();
     if (cursor.hasSelection() || block.length() <= kLongBlock ||
-        !block.layout()->preeditAreaText().isEmpty())
-        return false;
+        !block.layout()->preeditAreaText().isEmpty() || (backspace && cursor.atBlockStart()) ||
+        (forwardDelete && cursor.atBlockEnd()))
+        return false; // (taking out a line break joins lines)
     auto* data = static_cast<LongLineData*>(block.userData());
     if (!data)
         return false;
@@ -938,7 +946,8 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
     const int position = cursor.position();
     const int characters = doc->characterCount();
     const int blocks = doc->blockCount();
-    const LongLineLayout::Deferral deferral(doc);
+    std::optional<LongLineLayout::Deferral> deferral;
+    deferral.emplace(doc);
     const QRectF shown = blockBoundingGeometry(block).translated(contentOffset());
     if (shown.top() < 0 || shown.bottom() > viewport()->height())
         return false; // the view would scroll up or down to the caret
@@ -958,9 +967,14 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
     const QTextCursor after = textCursor();
     const LinePieces* pieces = LongLineLayout::fittingPieces(block);
     if (!event->isAccepted() || doc->blockCount() != blocks ||
-        doc->characterCount() != characters + typed.size() ||
-        after.position() != position + typed.size() || after.hasSelection() || !pieces) {
-        // Not the plain insertion expected: the editor sees to its view as always.
+        doc->characterCount() != characters + lengthChange ||
+        after.position() != position + caretMove || after.hasSelection() || !pieces ||
+        (lengthChange < 0 &&
+         across->value() > int(pieces->blockRect().width()) - viewport()->width())) {
+        // Not the edit expected, or a line shortened where the view shows its end (the view
+        // then moves back with the end): the editor lays the line out and sees to its view as
+        // always.
+        deferral.reset();
         ensureCursorVisible();
         return true;
     }
