@@ -184,6 +184,26 @@ qreal LinePieces::cursorToX(const QTextBlock& block, int position) const {
     return x;
 }
 
+int LinePieces::xToCursor(const QTextBlock& block, qreal x) const {
+    qreal left = m_left;
+    int start = 0;
+    for (const Piece& piece : m_pieces) {
+        if (x < left + piece.width) {
+            for (const QChar c : blockRange(block, start, start + piece.length)) {
+                const qreal advance = characterAdvance(c);
+                if (x < left + advance / 2)
+                    return start;
+                left += advance;
+                ++start;
+            }
+            return start;
+        }
+        left += piece.width;
+        start += piece.length;
+    }
+    return m_length;
+}
+
 LinePieces::Span LinePieces::span(qreal left, qreal right) const {
     Span found;
     found.x = m_left;

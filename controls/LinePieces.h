@@ -50,6 +50,9 @@ public:
     // Layout x of the caret in front of `position` (block positions).
     qreal cursorToX(const QTextBlock& block, int position) const;
 
+    // The caret position nearest to layout x.
+    int xToCursor(const QTextBlock& block, qreal x) const;
+
     // The whole pieces that cover layout x from `left` to `right`, with the x of their start.
     struct Span {
         int from = 0;
@@ -104,6 +107,7 @@ struct LongLineData : QTextBlockUserData {
     int from = 0; // the formatted part, relative to the block
     int to = 0;
     std::optional<LinePieces> pieces;
+    int unsuitableAt = -1; // the document's revision when the line was found not to suit
 };
 
 // The block's text from `from` to `to` (block positions), without copying the rest of the line.

@@ -596,6 +596,9 @@ std::pair<int, int> RichTextBox::shownCharacters(const QTextBlock& block, bool m
         const QTextLine line = layout->lineAt(0);
         return {line.xToCursor(left), line.xToCursor(right)};
     }
+    // A line waiting for its layout is measured by its pieces.
+    if (const LinePieces* pieces = LongLineLayout::waitingPieces(block); measure && pieces)
+        return {pieces->xToCursor(block, left), pieces->xToCursor(block, right)};
     // Not laid out yet: a fixed-pitch estimate, which the margin around it absorbs.
     const qreal advance = characterWidth();
     return {qMin(length, int(left / advance)), qMin(length, int(right / advance) + 1)};
@@ -788,6 +791,10 @@ void RichTextBox::paintWithLongLines(QPaintEvent* event) {
                 if (shown.cursorPosition >= 0)
                     layout->drawCursor(&painter, offset, shown.cursorPosition, cursorWidth());
             }
+            // A long line shown laid out gets its pieces now, while its layout is at hand: the
+            // first key typed into it, or a sideways move of its coloured part, then need no
+            // new layout of the line.
+            longLinePieces(block);
         }
         offset.ry() += r.height();
         if (offset.y() > viewportRect.height())
@@ -932,16 +939,10 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
         !block.layout()->preeditAreaText().isEmpty() || (backspace && cursor.atBlockStart()) ||
         (forwardDelete && cursor.atBlockEnd()))
         return false; // (taking out a line break joins lines)
-    auto* data = static_cast<LongLineData*>(block.userData());
-    if (!data)
+    LinePieces* measured = longLinePieces(block);
+    if (!measured)
         return false;
-    if (!LongLineLayout::fittingPieces(block)) {
-        data->pieces = LinePieces::measure(block);
-        if (!data->pieces)
-            return false;
-    } else {
-        data->pieces->takeLineFrom(block); // if it is laid out
-    }
+    measured->takeLineFrom(block); // if it is laid out
 
     const int position = cursor.position();
     const int characters = doc->characterCount();
@@ -990,6 +991,23 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
     if (caret.left() < 0 || caret.right() > viewport()->width())
         across->setValue(caret.center().x() + across->value() - viewport()->width() / 2);
     return true;
+}
+
+LinePieces* RichTextBox::longLinePieces(const QTextBlock& block) {
+    auto* data = static_cast<LongLineData*>(block.userData());
+    if (!data || block.length() <= kLongBlock)
+        return nullptr;
+    if (LinePieces* pieces = LongLineLayout::fittingPieces(block))
+        return pieces;
+    // Measured from the line laid out; a line that does not suit is not looked at again until
+    // the text changes.
+    const int revision = document()->revision();
+    if (block.layout()->lineCount() != 1 || data->unsuitableAt == revision)
+        return nullptr;
+    data->pieces = LinePieces::measure(block);
+    if (!data->pieces)
+        data->unsuitableAt = revision;
+    return data->pieces ? &*data->pieces : nullptr;
 }
 
 QVariant RichTextBox::inputMethodQuery(Qt::InputMethodQuery query) const {

@@ -19,6 +19,7 @@
 #include <optional>
 #include <utility>
 
+class LinePieces;
 class QThread;
 
 class RichTextBox : public QPlainTextEdit {
@@ -165,6 +166,8 @@ private:
     void followEdit(int position, int removed, int added);
     void followLongLine(int position, int removed, int added);
     bool typeIntoLongLine(QKeyEvent* event);
+    // The pieces of a long line (see LinePieces.h), measured if need be; null where it has none.
+    LinePieces* longLinePieces(const QTextBlock& block);
     void refreshEditedBlocks(int from, int to);
     bool formatBlock(QTextBlock& block, bool afterEdit = false);
     std::pair<int, int> shownCharacters(const QTextBlock& block, bool measure) const;

@@ -359,6 +359,8 @@ private slots:
             for (int i = 0; i < 20; ++i) {
                 const int p = int(random.bounded(block.length()));
                 QCOMPARE(data->pieces->cursorToX(block, p), laidOut.cursorToX(p));
+                const qreal x = laidOut.cursorToX(p) + 0.25;
+                QCOMPARE(data->pieces->xToCursor(block, x), laidOut.xToCursor(x));
             }
             QCOMPARE(data->pieces->cursorToX(block, block.length() - 1),
                      laidOut.cursorToX(block.length() - 1));
