@@ -70,13 +70,16 @@ void LongLineLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         }
     }
     // A waiting line that changes now is laid out once, not twice: the rectangle Qt takes first,
-    // to compare with the new one, comes from the pieces.
+    // to compare with the new one, comes from the pieces. Only where Qt's layout takes that path:
+    // one block changed, as it reckons the change's end.
     const QTextBlock block = doc->findBlock(from);
     const bool waiting = waitingPieces(block) != nullptr;
-    m_rectBeforeEdit = waiting ? block.blockNumber() : -1;
+    const bool oneBlock = doc->blockCount() == m_blockCount &&
+                          doc->findBlock(qMax(0, from + charsRemoved + charsAdded - 1)) == block;
+    m_rectBeforeEdit = waiting && oneBlock ? block.blockNumber() : -1;
     QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
     m_rectBeforeEdit = -1;
-    if (waiting)
+    if (waiting && block.layout()->lineCount() > 0)
         m_waitingWidth = 0; // laid out: the layout's own width takes over
     m_blockCount = doc->blockCount();
 }

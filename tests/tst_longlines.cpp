@@ -312,6 +312,22 @@ private slots:
             const QImage laidOutImage = box->viewport()->grab().toImage();
             QCOMPARE(drawn, laidOutImage);
         }
+        // Undone while it waits, the line is laid out again with its text as it was.
+        for (QPlainTextEdit* editor : {reference, static_cast<QPlainTextEdit*>(box)}) {
+            QTextCursor cursor = editor->textCursor();
+            cursor.setPosition(block.position() + 20000);
+            editor->setTextCursor(cursor);
+            editor->setFocus();
+            QCoreApplication::processEvents();
+            typeText(editor, QStringLiteral("undo me"));
+        }
+        QCOMPARE(block.layout()->lineCount(), 0);
+        box->undo();
+        reference->undo();
+        QCOMPARE(block.layout()->lineCount(), 1);
+        QCOMPARE(box->toPlainText(), reference->toPlainText());
+        QCOMPARE(box->textCursor().position(), reference->textCursor().position());
+
         // The undo history has the steps Qt's editor makes of the same keys.
         while (reference->document()->isUndoAvailable()) {
             QVERIFY(box->document()->isUndoAvailable());
