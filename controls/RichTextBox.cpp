@@ -61,6 +61,13 @@ RichTextBox::RichTextBox(QWidget* parent) : QPlainTextEdit(parent) {
     setTabChangesFocus(false);
     document()->setUndoRedoEnabled(true);
     connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::onContentsChange);
+    // The editor's text control, which blinks the caret (see eventFilter).
+    for (QObject* child : children()) {
+        if (child->inherits("QWidgetTextControl")) {
+            m_textControl = child;
+            child->installEventFilter(this);
+        }
+    }
 }
 
 RichTextBox::~RichTextBox() {
@@ -1010,20 +1017,43 @@ LinePieces* RichTextBox::longLinePieces(const QTextBlock& block) {
     return data->pieces ? &*data->pieces : nullptr;
 }
 
+std::optional<QRectF> RichTextBox::waitingCaretRect() const {
+    // A line waiting for its layout has no caret rectangle of its own; asking the editor for one
+    // would lay it out.
+    const QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    const LinePieces* pieces = LongLineLayout::waitingPieces(block);
+    if (!pieces || cursor.hasSelection())
+        return std::nullopt;
+    const LongLineLayout::Deferral deferral(document());
+    const QRectF shown = blockBoundingGeometry(block).translated(contentOffset());
+    const qreal x = pieces->cursorToX(block, cursor.position() - block.position());
+    return QRectF(contentOffset().x() + x, shown.top() + pieces->lineY(), cursorWidth(),
+                  pieces->lineHeight());
+}
+
 QVariant RichTextBox::inputMethodQuery(Qt::InputMethodQuery query) const {
     if (query == Qt::ImCursorRectangle || query == Qt::ImAnchorRectangle) {
-        // A line waiting for its layout has no caret rectangle of its own; asking the editor
-        // for one would lay it out.
-        const QTextCursor cursor = textCursor();
-        const QTextBlock block = cursor.block();
-        if (const LinePieces* pieces = LongLineLayout::waitingPieces(block);
-            pieces && !cursor.hasSelection()) {
-            const LongLineLayout::Deferral deferral(document());
-            const QRectF shown = blockBoundingGeometry(block).translated(contentOffset());
-            const qreal x = pieces->cursorToX(block, cursor.position() - block.position());
-            return QRectF(contentOffset().x() + x, shown.top() + pieces->lineY(), cursorWidth(),
-                          pieces->lineHeight());
-        }
+        if (const std::optional<QRectF> caret = waitingCaretRect())
+            return *caret;
     }
     return QPlainTextEdit::inputMethodQuery(query);
+}
+
+bool RichTextBox::eventFilter(QObject* watched, QEvent* event) {
+    // The caret's blink repaints the caret where the editor finds it, which for a line waiting
+    // for its layout means laying the line out, every half second while the user types. The
+    // blink is let through with the line still waiting, and the caret repainted where the pieces
+    // put it.
+    if (watched == m_textControl && event->type() == QEvent::Timer) {
+        if (const std::optional<QRectF> caret = waitingCaretRect()) {
+            {
+                const LongLineLayout::Deferral deferral(document());
+                watched->event(event);
+            }
+            viewport()->update(caret->toAlignedRect());
+            return true;
+        }
+    }
+    return QPlainTextEdit::eventFilter(watched, event);
 }

@@ -148,6 +148,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -168,6 +169,8 @@ private:
     bool typeIntoLongLine(QKeyEvent* event);
     // The pieces of a long line (see LinePieces.h), measured if need be; null where it has none.
     LinePieces* longLinePieces(const QTextBlock& block);
+    // The caret's rectangle in the viewport while its line waits for its layout.
+    std::optional<QRectF> waitingCaretRect() const;
     void refreshEditedBlocks(int from, int to);
     bool formatBlock(QTextBlock& block, bool afterEdit = false);
     std::pair<int, int> shownCharacters(const QTextBlock& block, bool measure) const;
@@ -195,4 +198,5 @@ private:
     bool m_inputMethodEdited = false;
     // The input method's own formats for its preedit text (in the caret block's layout).
     QList<QTextLayout::FormatRange> m_preeditFormats;
+    QObject* m_textControl = nullptr;
 };

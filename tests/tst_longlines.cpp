@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTextBlock>
@@ -337,6 +338,40 @@ private slots:
         }
         QVERIFY(!box->document()->isUndoAvailable());
         QCOMPARE(box->Text(), text);
+    }
+
+    void theCaretBlinksWhileTheLineWaits() {
+        // The blink repaints the caret without laying the waiting line out, and the caret is
+        // drawn where the line's layout puts it, on and off.
+        TestEnv env(false);
+        RichTextBox box;
+        box.resize(600, 200);
+        box.show();
+        box.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        box.setText(longTaggedLine(QStringLiteral("Árvíztűrő tükörfúrógép"), 30000));
+        HighlightTags(&box);
+        box.setSelStart(20000);
+        box.setFocus();
+        QCoreApplication::processEvents();
+        QApplication::setCursorFlashTime(200);
+        typeText(&box, QStringLiteral("abc"));
+        const QTextBlock block = box.document()->firstBlock();
+        QCOMPARE(block.layout()->lineCount(), 0);
+        const QRect caret = box.inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        QSet<bool> caretShown;
+        for (int i = 0; i < 8; ++i) {
+            QTest::qWait(50);
+            const QImage shown = box.viewport()->grab(caret).toImage();
+            bool dark = false;
+            for (int y = 0; y < shown.height(); ++y)
+                dark = dark || qGray(shown.pixel(0, y)) < 128;
+            caretShown.insert(dark);
+        }
+        const int lines = block.layout()->lineCount();
+        QApplication::setCursorFlashTime(0);
+        QCOMPARE(lines, 0);
+        QCOMPARE(caretShown, QSet<bool>({true, false}));
     }
 
     void piecesFollowEditsAsTheLayoutDoes() {
