@@ -4,7 +4,6 @@
 
 #include <QPainter>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 
 namespace {
@@ -15,24 +14,49 @@ constexpr int kShownMargin = 32;
 // The block layout's text from `from` to `to`: the block's own text, with the input method's
 // preedit string where the layout shows it.
 QString layoutText(const QTextBlock& block, int from, int to) {
-    const auto blockRange = [&](int a, int b) {
-        if (b <= a)
-            return QString();
-        QTextCursor cursor(block);
-        cursor.setPosition(block.position() + a);
-        cursor.setPosition(block.position() + b, QTextCursor::KeepAnchor);
-        return cursor.selectedText();
-    };
     const QTextLayout* layout = block.layout();
     const QString preedit = layout->preeditAreaText();
     if (preedit.isEmpty())
-        return blockRange(from, to);
+        return blockRange(block, from, to);
     const int at = layout->preeditAreaPosition();
     const int length = int(preedit.size());
     const int inFrom = qBound(0, from - at, length);
     const int inTo = qBound(0, to - at, length);
-    return blockRange(qMin(from, at), qMin(to, at)) + preedit.mid(inFrom, inTo - inFrom) +
-           blockRange(qMax(from, at + length) - length, qMax(to, at + length) - length);
+    return blockRange(block, qMin(from, at), qMin(to, at)) + preedit.mid(inFrom, inTo - inFrom) +
+           blockRange(block, qMax(from, at + length) - length, qMax(to, at + length) - length);
+}
+
+// Format ranges of the line cut to the part [from, to) and placed in it. A range that runs on
+// past the line's end keeps its last character (the line break) where `throughEnd`.
+QList<QTextLayout::FormatRange> cutToPart(const QList<QTextLayout::FormatRange>& ranges, int from,
+                                          int to, bool throughEnd) {
+    QList<QTextLayout::FormatRange> cut;
+    for (const QTextLayout::FormatRange& range : ranges) {
+        const int start = qMax(range.start, from);
+        const int end =
+            throughEnd ? range.start + range.length : qMin(range.start + range.length, to);
+        if (end > start)
+            cut.append({start - from, end - start, range.format});
+    }
+    return cut;
+}
+
+// Lays `part`, which holds [from, to) of the block's line, out as one line of its own at
+// `topLeft` (the line's layout positions), with the line's options and formats.
+QTextLine layOutPart(QTextLayout& part, const QTextBlock& block, int from, int to,
+                     const QPointF& topLeft, qreal width) {
+    const QTextLayout* layout = block.layout();
+    QTextOption option = layout->textOption();
+    option.setTextDirection(Qt::LeftToRight);
+    part.setTextOption(option);
+    part.setFormats(cutToPart(layout->formats(), from, to, false));
+    part.beginLayout();
+    QTextLine partLine = part.createLine();
+    partLine.setLeadingIncluded(true);
+    partLine.setLineWidth(width);
+    partLine.setPosition(topLeft);
+    part.endLayout();
+    return partLine;
 }
 
 // Whether the characters would be placed or ordered by what comes before them in ways a part of
@@ -109,39 +133,16 @@ bool drawShownPart(QPainter* painter, const QTextBlock& block, const QPointF& po
     const QString text = around.mid(from - fetchFrom, to - from);
 
     QTextLayout part(text, block.document()->defaultFont());
-    QTextOption option = layout->textOption();
-    option.setTextDirection(Qt::LeftToRight);
-    part.setTextOption(option);
-    QList<QTextLayout::FormatRange> formats;
-    for (const QTextLayout::FormatRange& range : layout->formats()) {
-        const int start = qMax(range.start, from);
-        const int end = qMin(range.start + range.length, to);
-        if (end > start)
-            formats.append({start - from, end - start, range.format});
-    }
-    part.setFormats(formats);
-    part.beginLayout();
-    QTextLine partLine = part.createLine();
-    partLine.setLeadingIncluded(true);
-    partLine.setLineWidth(line.width());
-    partLine.setPosition(QPointF(line.cursorToX(from), line.y()));
-    part.endLayout();
+    const QTextLine partLine =
+        layOutPart(part, block, from, to, QPointF(line.cursorToX(from), line.y()), line.width());
     if (part.lineCount() != 1 || partLine.textLength() != text.size() ||
         partLine.ascent() != line.ascent() || partLine.descent() != line.descent() ||
         partLine.leading() != line.leading() || partLine.height() != line.height())
         return false;
 
-    // Selections are cut to the part; one that runs on past the line's end keeps its last
-    // character (the line break) only where the part ends with the line.
-    QList<QTextLayout::FormatRange> selections;
-    for (const QTextLayout::FormatRange& range : selection.selections) {
-        const int start = qMax(range.start, from);
-        const int end =
-            to == length ? range.start + range.length : qMin(range.start + range.length, to);
-        if (end > start)
-            selections.append({start - from, end - start, range.format});
-    }
-    part.draw(painter, position, selections, clip);
+    // A selection that runs on past the line's end keeps its last character (the line break)
+    // only where the part ends with the line.
+    part.draw(painter, position, cutToPart(selection.selections, from, to, to == length), clip);
     // The caret takes its height from the run of text it is in, which the part may cut
     // differently: the whole line's layout draws it, which costs one walk to it, not a drawing.
     if (selection.cursorPosition >= from && selection.cursorPosition <= to)
@@ -152,7 +153,6 @@ bool drawShownPart(QPainter* painter, const QTextBlock& block, const QPointF& po
 void drawWaitingLine(QPainter* painter, const QTextBlock& block, const QPointF& position,
                      const QRectF& clip, const ShownPartSelection& selection,
                      const LinePieces& pieces) {
-    const QTextLayout* layout = block.layout();
     const LinePieces::Span span =
         pieces.span(clip.left() - position.x(), clip.right() + 1 - position.x());
     const int from = span.from;
@@ -160,33 +160,8 @@ void drawWaitingLine(QPainter* painter, const QTextBlock& block, const QPointF& 
     const int length = pieces.length();
 
     QTextLayout part(blockRange(block, from, to), block.document()->defaultFont());
-    QTextOption option = layout->textOption();
-    option.setTextDirection(Qt::LeftToRight);
-    part.setTextOption(option);
-    QList<QTextLayout::FormatRange> formats;
-    for (const QTextLayout::FormatRange& range : layout->formats()) {
-        const int start = qMax(range.start, from);
-        const int end = qMin(range.start + range.length, to);
-        if (end > start)
-            formats.append({start - from, end - start, range.format});
-    }
-    part.setFormats(formats);
-    part.beginLayout();
-    QTextLine partLine = part.createLine();
-    partLine.setLeadingIncluded(true);
-    partLine.setLineWidth(qreal(INT_MAX) / 4);
-    partLine.setPosition(QPointF(span.x, pieces.lineY()));
-    part.endLayout();
-
-    QList<QTextLayout::FormatRange> selections;
-    for (const QTextLayout::FormatRange& range : selection.selections) {
-        const int start = qMax(range.start, from);
-        const int end =
-            to == length ? range.start + range.length : qMin(range.start + range.length, to);
-        if (end > start)
-            selections.append({start - from, end - start, range.format});
-    }
-    part.draw(painter, position, selections, clip);
+    layOutPart(part, block, from, to, QPointF(span.x, pieces.lineY()), qreal(INT_MAX) / 4);
+    part.draw(painter, position, cutToPart(selection.selections, from, to, to == length), clip);
     if (selection.cursorPosition >= from && selection.cursorPosition <= to)
         part.drawCursor(painter, position, selection.cursorPosition - from, selection.cursorWidth);
 }
