@@ -1,6 +1,5 @@
 #include "controls/LinePieces.h"
 
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <algorithm>
@@ -32,12 +31,34 @@ bool LinePieces::suits(QStringView text) {
 }
 
 QString blockRange(const QTextBlock& block, int from, int to) {
+    // Read from the block's fragments, not through a text cursor: placing a cursor asks the line's
+    // layout where the cursor stands, which on a long line means a walk over all of it, or
+    // laying it out.
+    QString text;
     if (to <= from)
-        return QString();
-    QTextCursor cursor(block);
-    cursor.setPosition(block.position() + from);
-    cursor.setPosition(block.position() + to, QTextCursor::KeepAnchor);
-    return cursor.selectedText();
+        return text;
+    text.reserve(to - from);
+    const QTextDocument* document = block.document();
+    const int start = block.position() + from;
+    const int end = block.position() + to;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int fragmentEnd = fragment.position() + fragment.length();
+        const int a = qMax(start, fragment.position());
+        const int b = qMin(end, fragmentEnd);
+        if (fragment.position() >= end)
+            break;
+        if (b <= a)
+            continue;
+        if (fragment.length() <= 2 * (b - a) + 64) {
+            text += QStringView(fragment.text()).mid(a - fragment.position(), b - a);
+        } else {
+            // Only the part needed of a large fragment (a whole loaded line is one).
+            for (int i = a; i < b; ++i)
+                text += document->characterAt(i);
+        }
+    }
+    return text;
 }
 
 qreal LinePieces::advance(const QString& text, const QFont& font, const QTextOption& option) {
