@@ -928,7 +928,11 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
     const bool forwardDelete = event->key() == Qt::Key_Delete && modifiers == Qt::NoModifier;
     const QString typed = backspace || forwardDelete ? QString() : event->text();
     if (!backspace && !forwardDelete) {
-        if ((modifiers & ~Qt::ShiftModifier) || typed.isEmpty() || !LinePieces::suits(typed))
+        // The editor types what the key gives with any modifiers but Ctrl and Ctrl+Shift (AltGr
+        // is Ctrl+Alt on some systems).
+        if (modifiers == Qt::ControlModifier ||
+            modifiers == (Qt::ControlModifier | Qt::ShiftModifier) || typed.isEmpty() ||
+            !LinePieces::suits(typed))
             return false;
         // Characters of the editor's own font only: the line keeps its height.
         const QFontMetricsF metrics(doc->defaultFont());

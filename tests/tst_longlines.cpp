@@ -283,7 +283,11 @@ private slots:
                 editor->setTextCursor(cursor);
                 editor->setFocus();
                 QCoreApplication::processEvents();
-                typeText(editor, QStringLiteral("xő€ <b>"));
+                typeText(editor, QStringLiteral("xő€ <b"));
+                // ">" as AltGr gives it on a Hungarian keyboard (Ctrl+Alt where AltGr is that).
+                QKeyEvent altGr(QEvent::KeyPress, Qt::Key_Greater,
+                                Qt::ControlModifier | Qt::AltModifier, QStringLiteral(">"));
+                QCoreApplication::sendEvent(editor, &altGr);
                 QTest::keyClick(editor, Qt::Key_Backspace);
                 QTest::keyClick(editor, Qt::Key_Backspace);
                 if (fromEnd > 0)
