@@ -336,6 +336,18 @@ void singleLineFigures(const QTemporaryDir& dir) {
     typeKeys(editor, 10, &mean, &worst, &paints, &cpu, Qt::Key_Delete, QString());
     bench::print(QStringLiteral("1 MB one line coloured: Delete + repaint, mean"), mean, "ms",
                  keyNote(worst, paints, cpu, 16));
+    // End and Home in turn move the view to the line's other end, which gets its colours anew.
+    double moveSum = 0, moveWorst = 0, moveCpu = 0;
+    for (int i = 0; i < 10; ++i) {
+        typeKeys(editor, 1, &mean, &worst, &paints, &cpu, i % 2 ? Qt::Key_Home : Qt::Key_End,
+                 QString());
+        moveSum += mean;
+        moveWorst = qMax(moveWorst, worst);
+        moveCpu += cpu;
+    }
+    bench::print(
+        QStringLiteral("1 MB one line coloured: End or Home + repaint, mean"), moveSum / 10, "ms",
+        QStringLiteral("worst %1 ms, %2").arg(moveWorst, 0, 'f', 1).arg(cpuNote(moveCpu / 10)));
     const double cpuStart = cpuMs();
     QElapsedTimer timer;
     timer.start();

@@ -919,15 +919,19 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
     // takes longer than a key may. A character typed into such a line, or taken out of it with
     // Backspace or Delete, goes through the editor's own key handling with the line left waiting
     // for its layout, and what the key changes on the screen is placed from the line's pieces
-    // (see LongLineLayout.h). The layout follows when anything else needs the line.
+    // (see LongLineLayout.h). So do Home and End, which on a line that waits go to its ends. The
+    // layout follows when anything else needs the line.
     if (isReadOnly() || overwriteMode() || lineWrapMode() != NoWrap)
         return false;
     QTextDocument* doc = document();
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     const bool backspace = event->key() == Qt::Key_Backspace && modifiers == Qt::NoModifier;
     const bool forwardDelete = event->key() == Qt::Key_Delete && modifiers == Qt::NoModifier;
-    const QString typed = backspace || forwardDelete ? QString() : event->text();
-    if (!backspace && !forwardDelete) {
+    const bool home = event->matches(QKeySequence::MoveToStartOfLine);
+    const bool end = event->matches(QKeySequence::MoveToEndOfLine);
+    const bool edits = !home && !end;
+    const QString typed = backspace || forwardDelete || !edits ? QString() : event->text();
+    if (edits && !backspace && !forwardDelete) {
         // The editor types what the key gives with any modifiers but Ctrl and Ctrl+Shift (AltGr
         // is Ctrl+Alt on some systems).
         if (modifiers == Qt::ControlModifier ||
@@ -941,10 +945,14 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
                 return false;
         }
     }
-    // What the key should do: the text's length and the caret's place change by these.
-    const int lengthChange = backspace || forwardDelete ? -1 : int(typed.size());
-    const int caretMove = backspace ? -1 : forwardDelete ? 0 : int(typed.size());
     const QTextCursor cursor = textCursor();
+    // What the key should do: the text's length changes by this, and the caret goes there.
+    const int lengthChange = !edits ? 0 : backspace || forwardDelete ? -1 : int(typed.size());
+    const int caretTo = home            ? cursor.block().position()
+                        : end           ? cursor.block().position() + cursor.block().length() - 1
+                        : backspace     ? cursor.position() - 1
+                        : forwardDelete ? cursor.position()
+                                        : cursor.position() + int(typed.size());
     const QTextBlock block = cursor.block();
     if (cursor.hasSelection() || block.length() <= kLongBlock ||
         !block.layout()->preeditAreaText().isEmpty() || (backspace && cursor.atBlockStart()) ||
@@ -955,7 +963,6 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
         return false;
     measured->takeLineFrom(block); // if it is laid out
 
-    const int position = cursor.position();
     const int characters = doc->characterCount();
     const int blocks = doc->blockCount();
     std::optional<LongLineLayout::Deferral> deferral;
@@ -979,8 +986,8 @@ bool RichTextBox::typeIntoLongLine(QKeyEvent* event) {
     const QTextCursor after = textCursor();
     const LinePieces* pieces = LongLineLayout::fittingPieces(block);
     if (!event->isAccepted() || doc->blockCount() != blocks ||
-        doc->characterCount() != characters + lengthChange ||
-        after.position() != position + caretMove || after.hasSelection() || !pieces ||
+        doc->characterCount() != characters + lengthChange || after.position() != caretTo ||
+        after.hasSelection() || !pieces ||
         (lengthChange < 0 &&
          across->value() > int(pieces->blockRect().width()) - viewport()->width())) {
         // Not the edit expected, or a line shortened where the view shows its end (the view

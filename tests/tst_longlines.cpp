@@ -317,6 +317,22 @@ private slots:
             const QImage laidOutImage = box->viewport()->grab().toImage();
             QCOMPARE(drawn, laidOutImage);
         }
+        // Home and End take a waiting line's ends without laying it out, and the view follows
+        // as in Qt's editor.
+        for (const Qt::Key key : {Qt::Key_End, Qt::Key_Home, Qt::Key_End}) {
+            for (QPlainTextEdit* editor : {reference, static_cast<QPlainTextEdit*>(box)}) {
+                editor->setFocus();
+                QCoreApplication::processEvents();
+                typeText(editor, QStringLiteral("h"));
+                QTest::keyClick(editor, key);
+            }
+            QCOMPARE(block.layout()->lineCount(), 0);
+            QCOMPARE(box->textCursor().position(), reference->textCursor().position());
+            QCOMPARE(box->horizontalScrollBar()->value(),
+                     reference->horizontalScrollBar()->value());
+            QCOMPARE(box->toPlainText(), reference->toPlainText());
+        }
+
         // Undone while it waits, the line is laid out again with its text as it was.
         for (QPlainTextEdit* editor : {reference, static_cast<QPlainTextEdit*>(box)}) {
             QTextCursor cursor = editor->textCursor();
