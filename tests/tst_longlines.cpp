@@ -1,6 +1,8 @@
 // Very long lines: the editor draws only the shown part of such a line itself. What it shows must
 // be what Qt's editor shows for the same document, pixel for pixel: colours, selection, caret,
-// tab stops, right-to-left text, and the input method's preedit text.
+// tab stops, right-to-left text, and the input method's preedit text. Keys typed into such a line
+// leave it waiting for its layout; the text, view, caret and undo steps must be what Qt's editor
+// makes of the same keys, and the line's kept widths what its layout gives.
 
 #include <QApplication>
 #include <QFile>
