@@ -4,8 +4,9 @@
 // Qt lays a block out again, whole, after every change of its text. While a Deferral lives, a
 // long line with pieces (see LinePieces.h) that changes is not laid out: its layout is cleared,
 // and the rectangle the editor asks for comes from the pieces. Outside a Deferral, anything that
-// asks for the line's geometry lays it out first, as Qt always does, so the editor's own cursor
-// movement, mouse, caret and accessibility code only ever sees a line laid out whole.
+// asks for the line's geometry lays it out first, as Qt always does: Qt's own cursor movement,
+// mouse, Find and accessibility code meet a waiting line only where RichTextBox opens a Deferral
+// around it (the keys that a waiting line can take, its painting, the caret's blink).
 
 #include <QPlainTextDocumentLayout>
 
