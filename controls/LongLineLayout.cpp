@@ -43,15 +43,16 @@ QRectF LongLineLayout::blockBoundingRect(const QTextBlock& block) const {
             m_rectBeforeEdit = -1;
             return pieces->blockRect();
         }
-        // Laid out now; the layout's own width takes over.
-        m_waitingWidth = 0;
     }
     return QPlainTextDocumentLayout::blockBoundingRect(block);
 }
 
 QSizeF LongLineLayout::documentSize() const {
     QSizeF size = QPlainTextDocumentLayout::documentSize();
-    size.setWidth(qMax(size.width(), m_waitingWidth));
+    // Qt's width does not know the waiting line's new length; once the line is laid out (or
+    // gone) Qt's width is right again.
+    if (!m_waitingLine.isNull() && waitingPieces(m_waitingLine.block()))
+        size.setWidth(qMax(size.width(), m_waitingWidth));
     return size;
 }
 
@@ -62,9 +63,14 @@ void LongLineLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         // The change ends at from + charsAdded in the new text (charsRemoved is the old length).
         const QTextBlock end = doc->findBlock(qMax(from, from + charsAdded - 1));
         if (block == end && block.isVisible() && fittingPieces(block)) {
+            // One line waits at a time: another that waits is laid out now.
+            const QTextBlock other = m_waitingLine.block();
+            if (!m_waitingLine.isNull() && other != block && waitingPieces(other))
+                QPlainTextDocumentLayout::blockBoundingRect(other);
             // The line waits: its old layout no longer matches its text.
             block.layout()->clearLayout();
-            m_waitingWidth = qMax(m_waitingWidth, fittingPieces(block)->blockRect().width());
+            m_waitingLine = QTextCursor(block);
+            m_waitingWidth = fittingPieces(block)->blockRect().width();
             emit updateBlock(block);
             return;
         }
@@ -79,7 +85,7 @@ void LongLineLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     m_rectBeforeEdit = waiting && oneBlock ? block.blockNumber() : -1;
     QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
     m_rectBeforeEdit = -1;
-    if (waiting && block.layout()->lineCount() > 0)
-        m_waitingWidth = 0; // laid out: the layout's own width takes over
+    if (!m_waitingLine.isNull() && !waitingPieces(m_waitingLine.block()))
+        m_waitingLine = QTextCursor(); // laid out, or gone
     m_blockCount = doc->blockCount();
 }

@@ -9,6 +9,7 @@
 // around it (the keys that a waiting line can take, its painting, the caret's blink).
 
 #include <QPlainTextDocumentLayout>
+#include <QTextCursor>
 
 class LinePieces;
 
@@ -42,7 +43,9 @@ protected:
 private:
     int m_deferrals = 0;
     int m_blockCount = 1;
-    // The widest line waiting for its layout, which the document's width must cover meanwhile.
-    mutable qreal m_waitingWidth = 0;
+    // The line waiting for its layout, if any (a cursor at its start follows it through edits),
+    // and its width, which the document's width must cover meanwhile.
+    QTextCursor m_waitingLine;
+    qreal m_waitingWidth = 0;
     mutable int m_rectBeforeEdit = -1; // a waiting block whose rectangle Qt takes before an edit
 };

@@ -396,6 +396,25 @@ private slots:
         QCOMPARE(caretShown, QSet<bool>({true, false}));
     }
 
+    void aNewTextLetsAWaitingLineGo() {
+        TestEnv env(false);
+        RichTextBox box;
+        box.resize(600, 200);
+        box.show();
+        box.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        box.setText(longTaggedLine(QStringLiteral("Árvíztűrő tükörfúrógép"), 30000));
+        HighlightTags(&box);
+        box.setSelStart(20000);
+        box.setFocus();
+        QCoreApplication::processEvents();
+        typeText(&box, QStringLiteral("abc"));
+        QCOMPARE(box.document()->firstBlock().layout()->lineCount(), 0);
+        box.setText(QStringLiteral("<p>short</p>"));
+        QCoreApplication::processEvents();
+        QCOMPARE(box.horizontalScrollBar()->maximum(), 0);
+    }
+
     void piecesFollowEditsAsTheLayoutDoes() {
         // The widths kept for a waiting line must be the ones its layout gives, after any edit.
         TestEnv env(false);
