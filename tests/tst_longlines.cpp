@@ -101,6 +101,20 @@ QString longTaggedLine(const QString& text, int size) {
         line += QStringLiteral("<td class=\"c%1\">%2</td>").arg(i).arg(text);
     return line;
 }
+// Shows the editor with a coloured long line and the caret in it.
+bool showLongLineWithCaret(RichTextBox& box) {
+    box.resize(600, 200);
+    box.show();
+    box.activateWindow();
+    if (!QTest::qWaitForWindowActive(&box))
+        return false;
+    box.setText(longTaggedLine(QStringLiteral("Árvíztűrő tükörfúrógép"), 30000));
+    HighlightTags(&box);
+    box.setSelStart(20000);
+    box.setFocus();
+    QCoreApplication::processEvents();
+    return true;
+}
 } // namespace
 
 class TestLongLines : public QObject {
@@ -367,15 +381,7 @@ private slots:
         // drawn where the line's layout puts it, on and off.
         TestEnv env(false);
         RichTextBox box;
-        box.resize(600, 200);
-        box.show();
-        box.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&box));
-        box.setText(longTaggedLine(QStringLiteral("Árvíztűrő tükörfúrógép"), 30000));
-        HighlightTags(&box);
-        box.setSelStart(20000);
-        box.setFocus();
-        QCoreApplication::processEvents();
+        QVERIFY(showLongLineWithCaret(box));
         QApplication::setCursorFlashTime(200);
         typeText(&box, QStringLiteral("abc"));
         const QTextBlock block = box.document()->firstBlock();
@@ -399,15 +405,7 @@ private slots:
     void aNewTextLetsAWaitingLineGo() {
         TestEnv env(false);
         RichTextBox box;
-        box.resize(600, 200);
-        box.show();
-        box.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&box));
-        box.setText(longTaggedLine(QStringLiteral("Árvíztűrő tükörfúrógép"), 30000));
-        HighlightTags(&box);
-        box.setSelStart(20000);
-        box.setFocus();
-        QCoreApplication::processEvents();
+        QVERIFY(showLongLineWithCaret(box));
         typeText(&box, QStringLiteral("abc"));
         QCOMPARE(box.document()->firstBlock().layout()->lineCount(), 0);
         box.setText(QStringLiteral("<p>short</p>"));
