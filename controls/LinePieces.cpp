@@ -82,7 +82,10 @@ qreal LinePieces::advance(const QString& text, const QFont& font, const QTextOpt
 std::optional<LinePieces> LinePieces::measure(const QTextBlock& block) {
     const QTextLayout* layout = block.layout();
     if (layout->lineCount() != 1 || !layout->preeditAreaText().isEmpty() ||
-        block.textDirection() != Qt::LeftToRight || !suits(block.text()))
+        block.textDirection() != Qt::LeftToRight)
+        return std::nullopt;
+    const QString text = block.text(); // taken once: a long line is megabytes
+    if (!suits(text))
         return std::nullopt;
     const QTextLine line = layout->lineAt(0);
     LinePieces pieces;
@@ -93,7 +96,7 @@ std::optional<LinePieces> LinePieces::measure(const QTextBlock& block) {
     pieces.m_left = line.cursorToX(0);
     // Measured character by character: asking the line for the x of every piece's start would
     // walk the whole line each time.
-    pieces.m_pieces = pieces.measurePieces(block.text());
+    pieces.m_pieces = pieces.measurePieces(text);
     pieces.takeLineFrom(block);
     return pieces;
 }

@@ -67,11 +67,11 @@ public:
     qreal lineY() const { return m_lineY; }
     qreal lineHeight() const { return m_lineHeight; }
 
+private:
     // The advance of `text` on a line of the editor: font, options and the formats that change
     // advances, as the line's own layout has them.
     static qreal advance(const QString& text, const QFont& font, const QTextOption& option);
 
-private:
     struct Piece {
         int length = 0;
         qreal width = 0;
