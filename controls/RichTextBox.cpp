@@ -98,7 +98,8 @@ void RichTextBox::setText(const QString& text) {
     replaceAllText(toDocumentText(text));
 }
 
-void RichTextBox::replaceAllText(const QString& documentText, const Colouring& colouring) {
+void RichTextBox::replaceAllText(const QString& documentText, const Colouring& colouring,
+                                 const std::function<void()>& besideFilling) {
     // A new text starts without colours, or with the ones given for it. The editor reports the
     // replacement in several steps (clearing, inserting, resetting formats); it is one change of
     // the text.
@@ -111,9 +112,11 @@ void RichTextBox::replaceAllText(const QString& documentText, const Colouring& c
     TextChunks pieces;
     // Taken here, the memory comes from this thread's heap, where a load's freed buffers wait.
     QByteArray storage(documentText.size(), Qt::Uninitialized);
-    const auto convert = [&pieces, &documentText, &storage] {
+    const auto convert = [&pieces, &documentText, &storage, &besideFilling] {
         HeapMemory::bringIn(storage.data(), storage.size());
         pieces.resetFromPlainText(documentText, std::move(storage));
+        if (besideFilling)
+            besideFilling();
     };
     {
         std::jthread converter;
@@ -353,6 +356,13 @@ void RichTextBox::loadDecoded(DecodedText decoded, const Colouring& colouring) {
     m_encoding = decoded.encoding;
     m_fileDeclaration = decoded.declared;
     replaceAllText(decoded.text, colouring); // a change even when the text stays the same
+}
+
+void RichTextBox::loadDecodedAlongside(DecodedText decoded,
+                                       const std::function<void()>& besideFilling) {
+    m_encoding = decoded.encoding;
+    m_fileDeclaration = decoded.declared;
+    replaceAllText(decoded.text, {}, besideFilling);
 }
 
 RichTextBox::PreparedDocument RichTextBox::prepareDocument(const QString& text, QThread* owner) {

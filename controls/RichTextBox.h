@@ -65,6 +65,11 @@ public:
     };
     using Colouring = std::function<LoadColours(const QString& documentText)>;
     void loadDecoded(DecodedText decoded, const Colouring& colouring);
+    // loadDecoded that also does `besideFilling` while the editor takes in a large text, on the
+    // thread that already works beside it (the copy of the text for other threads), so that one
+    // thread, not two, shares the processors with the filling. It is done when this returns; for
+    // a small text it is done here before the text goes in.
+    void loadDecodedAlongside(DecodedText decoded, const std::function<void()>& besideFilling);
 
     // A document filled with a text away from any editor, so that a large text can be put in
     // while nothing waits for it; an editor then takes it over with loadPrepared.
@@ -160,7 +165,8 @@ private:
     friend class ColourStep;
     // Colours an undo or redo brings back; they replace the following of its text change.
     void restoreColours(const std::vector<ColourRuns::Run>& runs);
-    void replaceAllText(const QString& documentText, const Colouring& colouring = {});
+    void replaceAllText(const QString& documentText, const Colouring& colouring = {},
+                        const std::function<void()>& besideFilling = {});
     void fillDocument(const QString& documentText);
     void colourLongLinesBeforeLayout();
     void onContentsChange(int position, int removed, int added);

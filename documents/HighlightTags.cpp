@@ -3,8 +3,8 @@
 #include <QFileInfo>
 
 #include <optional>
-#include <thread>
 
+#include "controls/CharacterCount.h"
 #include "controls/HeapMemory.h"
 #include "controls/RichTextBox.h"
 
@@ -151,12 +151,12 @@ bool loadFileColoured(RichTextBox* box, const QString& path, TagScan* scan, QStr
     // editor takes the text in. The scan's memory is taken here: another thread's heap would
     // keep it once freed.
     std::vector<ColourRuns::Run> runs;
-    runs.reserve(std::size_t(QStringView(decoded.text).count(u'<')));
-    const std::jthread scanning([scan, text = decoded.text, runs = std::move(runs)]() mutable {
+    runs.reserve(std::size_t(countCharacter(decoded.text, u'<')));
+    const QString text = decoded.text;
+    box->loadDecodedAlongside(std::move(decoded), [scan, &text, &runs] {
         *scan = scanTags(text, std::move(runs));
-    });
-    box->loadDecoded(std::move(decoded)); // laid out when shown, after the pass
-    return true;                          // the scan is complete once `scanning` has joined
+    }); // laid out when shown, after the pass
+    return true;
 }
 
 void loadDecodedColoured(RichTextBox* box, DecodedText decoded, const TagScan& scan) {

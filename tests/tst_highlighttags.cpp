@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/frmMain.h"
+#include "controls/CharacterCount.h"
 #include "controls/RichTextBox.h"
 #include "controls/Twips.h"
 #include "documents/HighlightTags.h"
@@ -300,6 +301,30 @@ private slots:
             if (round % 50 == 0)
                 editor.box->viewport()->repaint(); // painting in between changes nothing
         }
+    }
+
+    // A large page's scan takes its memory for one run per "<", counted beforehand.
+    void countsEveryOpeningWhereverItStands() {
+        // Characters that share a byte with "<" (U+003C) must not count.
+        const char16_t alphabet[] = {u'<', u'a', u'>', 0x033C, 0x3C00, 0x3C3C, 0xFF3C, u'\n'};
+        QRandomGenerator random(11);
+        for (int round = 0; round < 2000; ++round) {
+            QString text;
+            const int length = int(random.bounded(90));
+            for (int i = 0; i < length; ++i)
+                text += QChar(alphabet[random.bounded(int(std::size(alphabet)))]);
+            // Every start within a group of eight, and every end.
+            for (int from = 0; from < qMin(8, int(text.size())); ++from) {
+                const QStringView part = QStringView(text).mid(from);
+                QCOMPARE(countCharacter(part, u'<'), part.count(u'<'));
+            }
+        }
+        QCOMPARE(countCharacter(QStringView(), u'<'), 0);
+        // Long enough for every lane of the count to fill up many times over.
+        const QString openings(600001, u'<');
+        QCOMPARE(countCharacter(openings, u'<'), 600001);
+        QCOMPARE(countCharacter(QStringView(openings).mid(3), u'<'), 599998);
+        QCOMPARE(countCharacter(openings, u'>'), 0);
     }
 
     void coloursTheActiveDocumentOfTheMainWindow() {
