@@ -5,6 +5,7 @@
 #endif
 #if defined(Q_OS_LINUX)
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -60,6 +61,7 @@ LargeWork::LargeWork(qsizetype bytes) {
     // Below the trim threshold a freed block stays in the heap as its free top.
     constexpr qsizetype kMost = 512 * 1024 * 1024;
     constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
+    constexpr int kLowestPriority = 19;
     bytes = qMin(bytes, kMost);
     void* block = std::malloc(size_t(bytes));
     if (!block)
@@ -75,7 +77,12 @@ LargeWork::LargeWork(qsizetype bytes) {
     // Bringing pages in leaves their contents alone, so the work may already be using them; if the
     // heap has shrunk meanwhile, the call fails and nothing happens.
     const auto bringIn = [start, end](std::stop_token stop) {
-        constexpr std::uintptr_t kStep = 8 * 1024 * 1024;
+        // Only a guess at what the work will need: it gives way to the work and to the threads
+        // that work beside it, which have to finish (on two processors, three threads took turns
+        // and the work itself came out slower). Nobody waits for it but for its current step
+        // when the work ends, so the steps are short.
+        setpriority(PRIO_PROCESS, 0, kLowestPriority); // this thread only
+        constexpr std::uintptr_t kStep = kHugePage;
         for (std::uintptr_t at = start; at < end && !stop.stop_requested(); at += kStep)
             madvise(reinterpret_cast<void*>(at), std::min(kStep, end - at), MADV_POPULATE_WRITE);
     };

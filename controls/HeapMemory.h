@@ -28,7 +28,8 @@ void bringIn(void* data, qsizetype bytes);
 
 // For the length of a very large piece of work (opening a page of tens of megabytes): the heap
 // grows by about `bytes` at once, and a second thread brings that memory in while this one works,
-// so that the work does not stop at every new page of it.
+// so that the work does not stop at every new page of it. That thread runs at the lowest priority:
+// it only guesses, and the work and its helpers come first.
 class LargeWork {
 public:
     explicit LargeWork(qsizetype bytes);
